@@ -1,0 +1,89 @@
+# GoogleTest, built from Debian's sources with whatever toolchain this build uses,
+# and the helper that registers a test program with ctest.
+
+enable_testing()
+
+set(VELKOR_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources (Debian's googletest package)")
+if(NOT EXISTS ${VELKOR_GTEST_SOURCE}/CMakeLists.txt)
+  message(FATAL_ERROR "GoogleTest sources not found in ${VELKOR_GTEST_SOURCE}: install Debian's googletest")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+if(WIN32)
+  # GoogleTest's own Windows threading; mingw's pthreads are not needed.
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+endif()
+add_subdirectory(${VELKOR_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/third_party/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# Windows tests run only where a matching Wine loader exists.
+set(VELKOR_REGISTER_TESTS ON)
+if(WIN32 AND (NOT VELKOR_RUN_WINDOWS_TESTS OR NOT VELKOR_WINE_AVAILABLE))
+  set(VELKOR_REGISTER_TESTS OFF)
+endif()
+
+if(WIN32 AND VELKOR_REGISTER_TESTS)
+  add_test(NAME wine.prefix.setup COMMAND ${VELKOR_WINE_PREFIX_TOOL} setup)
+  set_tests_properties(wine.prefix.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+  add_test(NAME wine.prefix.stop COMMAND ${VELKOR_WINE_PREFIX_TOOL} stop)
+  set_tests_properties(wine.prefix.stop PROPERTIES FIXTURES_CLEANUP wine)
+endif()
+
+# velkor_add_test(NAME SOURCES files... [LIBS libs...] [PRIVATE_PREFIX] [ARGS args...])
+#
+# One GoogleTest program = one ctest test (discovering single tests under Wine is
+# slow). Under Wine it runs in the shared test prefix; PRIVATE_PREFIX gives it a
+# fresh copy of its own, for tests that change devices, registry or the Windows
+# version.
+function(velkor_add_test name)
+  cmake_parse_arguments(T "PRIVATE_PREFIX" "" "SOURCES;LIBS;ARGS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main velkor_options)
+  if(NOT VELKOR_REGISTER_TESTS)
+    return()
+  endif()
+  if(WIN32 AND T_PRIVATE_PREFIX)
+    add_test(NAME ${name}
+             COMMAND ${VELKOR_WINE_PREFIX_TOOL} private ${name} $<TARGET_FILE:${name}> ${T_ARGS})
+  else()
+    add_test(NAME ${name} COMMAND ${name} ${T_ARGS})
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+  if(WIN32)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+  endif()
+endfunction()
+
+# velkor_add_script_test(NAME SCRIPT [PRIVATE_PREFIX] [ARGS args...])
+# A shell script test; under Wine it gets wine-run and the build folder in its
+# environment (VELKOR_WINE_RUN, VELKOR_BUILD_DIR, VELKOR_SOURCE_DIR).
+function(velkor_add_script_test name script)
+  cmake_parse_arguments(T "PRIVATE_PREFIX" "" "ARGS" ${ARGN})
+  if(NOT VELKOR_REGISTER_TESTS)
+    return()
+  endif()
+  if(WIN32 AND T_PRIVATE_PREFIX)
+    add_test(NAME ${name} COMMAND ${VELKOR_WINE_PREFIX_TOOL} private ${name} bash ${script} ${T_ARGS})
+  else()
+    add_test(NAME ${name} COMMAND bash ${script} ${T_ARGS})
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600
+    ENVIRONMENT "VELKOR_WINE_RUN=${VELKOR_WINE_RUN};VELKOR_BUILD_DIR=${CMAKE_BINARY_DIR};VELKOR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(WIN32)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+  endif()
+endfunction()
+
+# velkor_add_fuzzer(NAME SOURCES files... [LIBS libs...])
+# Built only in the fuzz preset; scripts/fuzz.sh runs each for a bounded time.
+function(velkor_add_fuzzer name)
+  if(NOT VELKOR_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS} velkor_options)
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_property(GLOBAL APPEND PROPERTY VELKOR_FUZZERS ${name})
+endfunction()

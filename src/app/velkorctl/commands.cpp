@@ -1,0 +1,70 @@
+#include "app/velkorctl/commands.hpp"
+
+#include <zlib.h>
+
+#include <string_view>
+
+#include "base/utf.hpp"
+#include "velkor_version.h"
+
+namespace velkor::ctl {
+namespace {
+
+using Args = std::vector<std::wstring>;
+
+struct Verb {
+  const wchar_t* name;
+  const wchar_t* usage;
+  const wchar_t* summary;
+  int (*run)(const Args& args, const Console& console);
+};
+
+int UsageError(const Console& console, std::wstring_view message) {
+  console.Err(L"velkorctl: ");
+  console.Err(message);
+  console.Err(L" (see 'velkorctl help')\n");
+  return kExitUsage;
+}
+
+int RunVersion(const Args& args, const Console& console) {
+  if (!args.empty()) return UsageError(console, L"'version' takes no arguments");
+  console.Out(L"velkorctl " VELKOR_VERSION_WTEXT L" (zlib " + FromUtf8(zlibVersion()) + L")\n");
+  return kExitOk;
+}
+
+int RunHelp(const Args& args, const Console& console);
+
+const Verb kVerbs[] = {
+    {L"help", L"help", L"show this list of commands", RunHelp},
+    {L"version", L"version | --version", L"print the program version", RunVersion},
+};
+
+int RunHelp(const Args& args, const Console& console) {
+  if (!args.empty()) return UsageError(console, L"'help' takes no arguments");
+  console.Out(L"velkorctl: the console front end of Velkor, the driver updater\n\n"
+              L"usage: velkorctl COMMAND [OPTIONS]\n\ncommands:\n");
+  for (const Verb& verb : kVerbs) {
+    std::wstring line = L"  ";
+    line += verb.usage;
+    if (line.size() < 28) line.resize(28, L' ');
+    console.Out(line + L"  " + verb.summary + L"\n");
+  }
+  console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error\n");
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunCommandLine(const Args& args, const Console& console) {
+  if (args.empty()) return UsageError(console, L"no command given");
+  std::wstring name = args.front();
+  if (name == L"--version") name = L"version";
+  if (name == L"--help" || name == L"-h" || name == L"/?") name = L"help";
+  const Args rest(args.begin() + 1, args.end());
+  for (const Verb& verb : kVerbs) {
+    if (name == verb.name) return verb.run(rest, console);
+  }
+  return UsageError(console, L"unknown command '" + args.front() + L"'");
+}
+
+}  // namespace velkor::ctl

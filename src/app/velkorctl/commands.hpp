@@ -1,0 +1,21 @@
+#pragma once
+// velkorctl's verbs: a table of names, one small function each.
+
+#include <string>
+#include <vector>
+
+#include "app/velkorctl/console.hpp"
+
+namespace velkor::ctl {
+
+// Process exit codes of velkorctl (documented in README and docs/architecture.md).
+enum ExitCode : int {
+  kExitOk = 0,
+  kExitFailure = 1,
+  kExitUsage = 2,
+};
+
+// Runs the command line (without the program name); returns the exit code.
+int RunCommandLine(const std::vector<std::wstring>& args, const Console& console);
+
+}  // namespace velkor::ctl

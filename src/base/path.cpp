@@ -1,0 +1,17 @@
+#include "base/path.hpp"
+
+namespace velkor {
+
+std::wstring JoinPath(std::wstring_view path, std::wstring_view piece) {
+  std::wstring out(path);
+  if (path.empty() || piece.empty()) {
+    out.append(piece);
+    return out;
+  }
+  if (piece.front() == L'\\') piece.remove_prefix(1);
+  if (out.back() != L'\\') out.push_back(L'\\');
+  out.append(piece);
+  return out;
+}
+
+}  // namespace velkor

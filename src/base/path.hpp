@@ -1,0 +1,15 @@
+#pragma once
+// Joining folder texts. Folder texts in this program always end in a backslash.
+
+#include <string>
+#include <string_view>
+
+namespace velkor {
+
+// If both are non-empty, one leading backslash of the piece is dropped and a
+// backslash is put between them unless the path already ends in one; if either is
+// empty the two are simply concatenated. JoinPath(p, L"\\") therefore only makes
+// sure p ends in a backslash.
+std::wstring JoinPath(std::wstring_view path, std::wstring_view piece);
+
+}  // namespace velkor
