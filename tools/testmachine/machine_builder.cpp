@@ -73,7 +73,7 @@ BuildReport BuildMachine(const MachineDescription& machine, const std::wstring& 
         ok = false;
       }
     }
-    if (!ApplyDriverValues(device, error)) {
+    if (!FinishDevice(device, error)) {
       failure(name + L": " + error);
       ok = false;
     }
