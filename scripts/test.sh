@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-# the Windows tests under Wine (win64), the platform-free tests natively under
-# ASan/UBSan, a win32 build, and each fuzz target for a short while.
+# each fuzz target for a short while, the platform-free tests natively under
+# ASan/UBSan, and the Windows tests under Wine (win64); win32 is built too.
 #   scripts/test.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +16,6 @@ run_ctest() {
     ctest --preset "$1"
   fi
 }
+scripts/fuzz.sh "${VELKOR_FUZZ_SECONDS:-15}"
 run_ctest native
 run_ctest win64
-scripts/fuzz.sh "${VELKOR_FUZZ_SECONDS:-15}"
