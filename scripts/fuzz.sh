@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-20}"
 scripts/build.sh fuzz
 status=0
-for fuzzer in $(find build/fuzz/tests/fuzz -maxdepth 2 -type f -name 'fuzz_*' -perm -u+x | sort); do
+for fuzzer in $(sort build/fuzz/fuzzers.txt); do
   name=$(basename "$fuzzer")
   corpus="build/fuzz/corpus/$name"
   findings="build/fuzz/findings/$name"
