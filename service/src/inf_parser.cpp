@@ -72,7 +72,7 @@ std::vector<std::pair<std::wstring, RawSection>> SplitSections(std::wstring_view
 }
 
 // Unquotes one field and substitutes %strkey% outside quotes; "" inside quotes
-// and %% outside are the literal characters. An unknown key stays as written.
+// and %% anywhere are the literal characters. An unknown key stays as written.
 std::wstring ExpandField(std::wstring_view field,
                          const std::map<std::wstring, std::wstring>* strings) {
   std::wstring out;
@@ -88,15 +88,15 @@ std::wstring ExpandField(std::wstring_view field,
       }
       continue;
     }
+    if (c == L'%' && i + 1 < field.size() && field[i + 1] == L'%') {
+      out += L'%';
+      ++i;
+      continue;
+    }
     if (c == L'%' && !quoted && strings != nullptr) {
       const std::size_t close = field.find(L'%', i + 1);
       if (close != std::wstring_view::npos) {
         const std::wstring_view key = field.substr(i + 1, close - i - 1);
-        if (key.empty()) {
-          out += L'%';
-          i = close;
-          continue;
-        }
         const auto found = strings->find(AsciiToLower(key));
         if (found != strings->end()) {
           out += found->second;
