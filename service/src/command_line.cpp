@@ -53,6 +53,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         return false;
       }
       line.options.host = value.substr(0, colon);
+      // "[::1]:8750": an IPv6 address is written in brackets.
+      if (line.options.host.size() > 2 && line.options.host.front() == '[' &&
+          line.options.host.back() == ']') {
+        line.options.host = line.options.host.substr(1, line.options.host.size() - 2);
+      }
       haveListen = true;
     } else if (serving && flag == "--public-url") {
       if (value.rfind("http://", 0) != 0 && value.rfind("https://", 0) != 0) {

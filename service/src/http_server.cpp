@@ -10,6 +10,7 @@
 
 #include "base/text.hpp"
 #include "base/utf.hpp"
+#include "byte_range.hpp"
 #include "package_names.hpp"
 #include "scan_handler.hpp"
 #include "store_pool.hpp"
@@ -59,20 +60,37 @@ fs::path ResolveInside(const fs::path& folder, const std::string& name) {
   return file;
 }
 
+// Answers with the file, or the one range of it that the request asks for.
 void ServeFile(const httplib::Request& req, httplib::Response& res, const fs::path& file,
                const char* type) {
-  (void)req;
   std::error_code error;
   const std::uintmax_t size = fs::file_size(file, error);
   auto in = std::make_shared<std::ifstream>(file, std::ios::binary);
   if (error || !*in) return Answer(res, 404, "not found\n");
+  // The library's own range handling promises more bytes than it sends when a
+  // range runs past the end of the file; ranges are handled here instead.
+  const_cast<httplib::Request&>(req).ranges.clear();
+  const ByteRange range = ReadByteRange(req.get_header_value("Range"), size);
   res.set_header("Accept-Ranges", "bytes");
+  if (range.kind == ByteRange::Kind::kUnsatisfiable) {
+    res.set_header("Content-Range", "bytes */" + std::to_string(size));
+    return Answer(res, 416, "range not satisfiable\n");
+  }
+  std::uint64_t first = 0;
+  std::uint64_t length = size;
+  if (range.kind == ByteRange::Kind::kPart) {
+    first = range.first;
+    length = range.length;
+    res.status = 206;
+    res.set_header("Content-Range", "bytes " + std::to_string(first) + "-" +
+                                        std::to_string(first + length - 1) + "/" + std::to_string(size));
+  }
   res.set_content_provider(
-      static_cast<std::size_t>(size), type,
-      [in](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+      static_cast<std::size_t>(length), type,
+      [in, first](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
         char buffer[1 << 16];
         in->clear();
-        in->seekg(static_cast<std::streamoff>(offset));
+        in->seekg(static_cast<std::streamoff>(first + offset));
         const std::size_t want = std::min(length, sizeof buffer);
         in->read(buffer, static_cast<std::streamsize>(want));
         const std::streamsize got = in->gcount();
@@ -232,7 +250,8 @@ bool UpdateService::Bind(std::string& error) {
     return false;
   }
   s.publicUrl = s.options.publicUrl.empty()
-                    ? "http://" + s.options.host + ":" + std::to_string(s.port) + "/"
+                    ? "http://" + (s.options.host.find(':') != std::string::npos ? "[" + s.options.host + "]" : s.options.host) +
+                          ":" + std::to_string(s.port) + "/"
                     : s.options.publicUrl;
   if (s.publicUrl.back() != '/') s.publicUrl += '/';
   return true;
