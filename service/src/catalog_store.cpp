@@ -38,8 +38,14 @@ CREATE TABLE IF NOT EXISTS driver_ids(
   hardware_id TEXT NOT NULL,
   listed_id TEXT NOT NULL,
   driver_id INTEGER NOT NULL REFERENCES drivers(id) ON DELETE CASCADE,
-  os_mask INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS driver_ids_by_id ON driver_ids(hardware_id);
+  os_mask INTEGER NOT NULL,
+  driver_date TEXT NOT NULL,
+  version_key TEXT NOT NULL);
+-- The driver's date and version are repeated here so that a lookup walks one
+-- index in offer order and stops at the first row that serves the system: a
+-- generic ID that thousands of drivers list costs no more than a rare one.
+CREATE INDEX IF NOT EXISTS driver_ids_by_offer
+  ON driver_ids(hardware_id, driver_date DESC, version_key DESC, driver_id);
 CREATE INDEX IF NOT EXISTS driver_ids_by_driver ON driver_ids(driver_id);
 CREATE TABLE IF NOT EXISTS feedback(
   id INTEGER PRIMARY KEY,
@@ -93,13 +99,14 @@ bool CatalogStore::Prepare(std::string& error) {
        " provider, class, catalog_file, signer, os_mask, os_codes)"
        " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"},
       {&insertId_,
-       "INSERT INTO driver_ids(hardware_id, listed_id, driver_id, os_mask) VALUES(?1, ?2, ?3, ?4)"},
+       "INSERT INTO driver_ids(hardware_id, listed_id, driver_id, os_mask, driver_date, version_key)"
+       " VALUES(?1, ?2, ?3, ?4, ?5, ?6)"},
       {&bestOffer_,
        "SELECT i.listed_id, d.catalog_key, d.driver_date, d.version, d.inf_path, d.signer, p.md5,"
        " p.is_install, p.is_specific_case"
        " FROM driver_ids i JOIN drivers d ON d.id = i.driver_id JOIN packages p ON p.id = d.package_id"
-       " WHERE i.hardware_id = ?1 AND (i.os_mask & ?2) != 0 AND d.driver_date > ?3"
-       " ORDER BY d.driver_date DESC, d.version_key DESC, d.id ASC LIMIT 1"},
+       " WHERE i.hardware_id = ?1 AND i.driver_date > ?3 AND (i.os_mask & ?2) != 0"
+       " ORDER BY i.driver_date DESC, i.version_key DESC, i.driver_id ASC LIMIT 1"},
       {&findDriver_,
        "SELECT p.file_name, p.md5 FROM drivers d JOIN packages p ON p.id = d.package_id"
        " WHERE d.catalog_key = ?1"},
@@ -144,7 +151,7 @@ bool CatalogStore::Begin() { return ExecuteSql(db_.get(), "BEGIN IMMEDIATE"); }
 bool CatalogStore::Commit() { return ExecuteSql(db_.get(), "COMMIT"); }
 void CatalogStore::Rollback() { ExecuteSql(db_.get(), "ROLLBACK"); }
 
-bool CatalogStore::InsertPackageRows(const CatalogPackage& package, std::int64_t importedAt) {
+bool CatalogStore::AddPackageRows(const CatalogPackage& package, std::int64_t importedAt) {
   deletePackage_.Reset();
   deletePackage_.Bind(1, package.fileName);
   if (!deletePackage_.Run()) return false;
@@ -169,7 +176,8 @@ bool CatalogStore::InsertPackageRows(const CatalogPackage& package, std::int64_t
     insertDriver_.Bind(3, driver.infPath);
     insertDriver_.Bind(4, driver.date);
     insertDriver_.Bind(5, driver.version);
-    insertDriver_.Bind(6, VersionSortKey(FromUtf8(driver.version)));
+    const std::string versionKey = VersionSortKey(FromUtf8(driver.version));
+    insertDriver_.Bind(6, versionKey);
     insertDriver_.Bind(7, driver.provider);
     insertDriver_.Bind(8, driver.className);
     insertDriver_.Bind(9, driver.catalogFile);
@@ -184,6 +192,8 @@ bool CatalogStore::InsertPackageRows(const CatalogPackage& package, std::int64_t
       insertId_.Bind(2, id.listed);
       insertId_.Bind(3, driverId);
       insertId_.Bind(4, std::int64_t{id.osMask});
+      insertId_.Bind(5, driver.date);
+      insertId_.Bind(6, versionKey);
       if (!insertId_.Run()) return false;
     }
   }
@@ -196,7 +206,7 @@ bool CatalogStore::StorePackage(const CatalogPackage& package, std::int64_t impo
     error = sqlite3_errmsg(db_.get());
     return false;
   }
-  if (!InsertPackageRows(package, importedAt)) {
+  if (!AddPackageRows(package, importedAt)) {
     error = sqlite3_errmsg(db_.get());
     Rollback();
     return false;

@@ -101,6 +101,9 @@ class CatalogStore : public OfferSource {
   std::vector<std::string> PackageNames();
   // Replaces everything known about the package in one transaction.
   bool StorePackage(const CatalogPackage& package, std::int64_t importedAt, std::string& error);
+  // The same without a transaction of its own, for bulk loads that wrap many
+  // packages in one (Begin/Commit).
+  bool AddPackageRows(const CatalogPackage& package, std::int64_t importedAt);
   bool RemovePackage(const std::string& fileName);
   bool Begin();
   bool Commit();
@@ -121,7 +124,6 @@ class CatalogStore : public OfferSource {
  private:
   explicit CatalogStore(SqliteConnection db) : db_(std::move(db)) {}
   bool Prepare(std::string& error);
-  bool InsertPackageRows(const CatalogPackage& package, std::int64_t importedAt);
 
   SqliteConnection db_;
   Statement findStamp_, packageNames_, deletePackage_, insertPackage_, insertDriver_, insertId_;
