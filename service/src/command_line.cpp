@@ -64,6 +64,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         error = "--public-url must start with http:// or https://";
         return false;
       }
+      // The driver lookup's answer is "URL|MD5": the URL must not hold the separator.
+      if (value.find_first_of("| \t\r\n") != std::string::npos) {
+        error = "--public-url must not contain \"|\" or blanks";
+        return false;
+      }
       line.options.publicUrl = value;
     } else if (serving && flag == "--app-dir") {
       line.options.appDir = value;

@@ -323,6 +323,7 @@ TEST(ServiceCommandLine, Verbs) {
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:70000"}, false},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--public-url", "ftp://x"}, false},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--threads"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--public-url", "http://a|b/"}, false},
   };
   for (const Case& c : cases) {
     CommandLine line;
