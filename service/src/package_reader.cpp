@@ -52,7 +52,6 @@ bool ReadPackage(const std::filesystem::path& path, PackageContents& contents, s
     error = "out of memory";
     return false;
   }
-  archive_read_support_filter_all(reader.get());
   archive_read_support_format_zip(reader.get());
   archive_read_support_format_cab(reader.get());
   archive_read_support_format_rar(reader.get());
