@@ -23,7 +23,7 @@ build/bench/service/velkor-service serve --catalog "$work/catalog.db" --packages
 service=$!
 trap 'kill "$service" 2>/dev/null; wait "$service" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do
-  curl -sf "http://127.0.0.1:$port/v1/health" >/dev/null 2>&1 && break
+  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
   sleep 0.1
 done
 echo "velkor-service: $servers worker threads; load: $clients client threads for ${seconds}s"
