@@ -180,9 +180,12 @@ ImportSummary ImportCatalog(CatalogStore& store, const fs::path& packagesDir, st
   for (; it != fs::recursive_directory_iterator(); it.increment(error)) {
     if (error) break;
     const fs::directory_entry& entry = *it;
+    // Checks on one entry have their own error code: only the walk's own errors
+    // end the walk.
+    std::error_code ignored;
     // Links are not followed: the service serves only files that really lie in
     // the packages folder.
-    if (entry.is_symlink(error) || !entry.is_regular_file(error)) continue;
+    if (entry.is_symlink(ignored) || !entry.is_regular_file(ignored)) continue;
     const std::string name = entry.path().lexically_relative(packagesDir).generic_string();
     if (!IsPackageFileName(name)) continue;
     if (!IsSafePackageName(name)) {
@@ -196,8 +199,8 @@ ImportSummary ImportCatalog(CatalogStore& store, const fs::path& packagesDir, st
     fs::path sidecarPath = entry.path();
     sidecarPath += ".json";
     const std::int64_t sidecarModified =
-        fs::is_regular_file(sidecarPath, error) ? ModifiedStamp(sidecarPath) : 0;
-    if (stamp && stamp->size == static_cast<std::int64_t>(entry.file_size(error)) &&
+        fs::is_regular_file(sidecarPath, ignored) ? ModifiedStamp(sidecarPath) : 0;
+    if (stamp && stamp->size == static_cast<std::int64_t>(entry.file_size(ignored)) &&
         stamp->modified == ModifiedStamp(entry.path()) && stamp->sidecarModified == sidecarModified) {
       summary.unchanged++;
       continue;

@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <fstream>
