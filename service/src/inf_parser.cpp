@@ -71,8 +71,9 @@ std::vector<std::pair<std::wstring, RawSection>> SplitSections(std::wstring_view
   return sections;
 }
 
-// Unquotes one field and substitutes %strkey% outside quotes; "" inside quotes
-// and %% anywhere are the literal characters. An unknown key stays as written.
+// Unquotes one field and substitutes %strkey% tokens, inside quotes too, as
+// Windows does; "" inside quotes and %% are the literal characters. An unknown
+// key stays as written.
 std::wstring ExpandField(std::wstring_view field,
                          const std::map<std::wstring, std::wstring>* strings) {
   std::wstring out;
@@ -93,7 +94,7 @@ std::wstring ExpandField(std::wstring_view field,
       ++i;
       continue;
     }
-    if (c == L'%' && !quoted && strings != nullptr) {
+    if (c == L'%' && strings != nullptr) {
       const std::size_t close = field.find(L'%', i + 1);
       if (close != std::wstring_view::npos) {
         const std::wstring_view key = field.substr(i + 1, close - i - 1);

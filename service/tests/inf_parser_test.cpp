@@ -37,6 +37,7 @@ TEST(InfSyntax, QuotesCommentsContinuationAndStrings) {
       L"   two \\ ; comment after the continuation mark\r\n"
       L"   , three\r\n"
       L"Unknown = %NoSuchKey%\r\n"
+      L"Quoted = \"%maker% (quoted)\"\r\n"
       L"[Strings]\r\n"
       L"maker = \"Maker, Inc.\"\r\n");
   EXPECT_EQ(inf.Value(L"VERSION", L"provider"), L"Maker, Inc.");
@@ -45,6 +46,7 @@ TEST(InfSyntax, QuotesCommentsContinuationAndStrings) {
   EXPECT_EQ(inf.Values(L"Version", L"Joined"),
             (std::vector<std::wstring>{L"one", L"two", L"three"}));
   EXPECT_EQ(inf.Value(L"Version", L"Unknown"), L"%NoSuchKey%");
+  EXPECT_EQ(inf.Value(L"Version", L"Quoted"), L"Maker, Inc. (quoted)");
   EXPECT_EQ(inf.Section(L"Missing"), nullptr);
 }
 
