@@ -15,7 +15,7 @@ struct ServiceOptions {
   std::string host = "127.0.0.1";
   int port = 8750;  // 0: any free port (see UpdateService::Port)
   std::string publicUrl;  // empty: http://HOST:PORT/
-  int threads = 8;
+  int threads = 16;
 };
 
 class UpdateService {
