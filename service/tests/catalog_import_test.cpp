@@ -81,6 +81,31 @@ TEST_F(CatalogImport, RecordsZipAndCabPackagesWithTheirInfFacts) {
   EXPECT_FALSE(OfferFor("pci\\ven_8086&dev_100f", 4));
 }
 
+TEST_F(CatalogImport, EveryDriverInfOfAPackageIsADriverOfItsOwn) {
+  const fs::path stage = temp_.Path() / "multi";
+  WriteFile(stage / "xp" / "net.inf", FixtureText("e1000.inf"));
+  std::string vista = FixtureText("e1000.inf");
+  vista.replace(vista.find("03/15/2010,8.10.0.1"), 19, "07/01/2012,9.0.0.0");
+  WriteFile(stage / "vista" / "NET.INF", vista);
+  WriteFile(stage / "tools" / "helper.inf", FixtureText("no_models.inf"));
+  ASSERT_TRUE(RunIn(stage, "zip -q -r '" + (packages_ / "multi.zip").string() + "' xp vista tools"));
+  EXPECT_EQ(Import().added, 1) << log_;
+  EXPECT_NE(log_.find("added: multi.zip (2 INF, 6 IDs)"), std::string::npos) << log_;
+
+  const std::optional<Offer> newest = OfferFor("pci\\ven_8086&dev_100f", 9);
+  ASSERT_TRUE(newest);
+  EXPECT_EQ(newest->infPath, "vista/NET.INF");
+  EXPECT_FALSE(OfferFor("pci\\ven_8086&dev_100f", 9, "2012-07-01"));
+  // Both INFs lead to the same package, each under its own key.
+  const std::string keyVista = newest->catalogKey;
+  Statement keys(store_->Handle(), "SELECT catalog_key, inf_path FROM drivers ORDER BY inf_path");
+  ASSERT_TRUE(keys.Ok());
+  std::vector<std::string> rows;
+  while (keys.Step() == SQLITE_ROW) rows.push_back(keys.Text(1));
+  EXPECT_EQ(rows, (std::vector<std::string>{"vista/NET.INF", "xp/net.inf"}));
+  EXPECT_EQ(store_->FindDriver(keyVista)->fileName, "multi.zip");
+}
+
 TEST_F(CatalogImport, DigestsAreTheStandardOnes) {
   WriteFile(temp_.Path() / "abc", "abc");
   const std::optional<FileDigests> digests = DigestFile(temp_.Path() / "abc");
