@@ -12,6 +12,7 @@ packages=(
   # tests, fuzzing, benchmarks
   googletest libbenchmark-dev libclang-rt-14-dev
   wine64 xvfb xauth imagemagick
+  libcpp-httplib-dev libsqlite3-dev libarchive-dev libtinyxml2-dev libssl-dev pkg-config zip gcab
 )
 
 missing=()
