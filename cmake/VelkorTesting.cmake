@@ -87,3 +87,17 @@ function(velkor_add_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_property(GLOBAL APPEND PROPERTY VELKOR_FUZZERS ${name})
 endfunction()
+
+# velkor_add_benchmark(NAME SOURCES files... [LIBS libs...])
+# Google Benchmark programs, built only in the bench preset (host compiler,
+# optimised, no sanitizers); scripts/bench.sh runs them all.
+function(velkor_add_benchmark name)
+  if(NOT VELKOR_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark_main velkor_options)
+  set_property(GLOBAL APPEND PROPERTY VELKOR_BENCHMARKS ${name})
+endfunction()
