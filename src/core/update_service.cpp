@@ -7,14 +7,6 @@ namespace {
 
 constexpr DWORD kPauseBetweenCalls = 1024;  // ms
 
-// Takes the component's answer and frees it.
-std::wstring TakeAnswer(BSTR answer) {
-  if (answer == nullptr) return {};
-  std::wstring text(answer, SysStringLen(answer));
-  SysFreeString(answer);
-  return text;
-}
-
 template <typename Fn>
 Fn EntryPoint(HMODULE module, WORD ordinal) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
@@ -32,27 +24,38 @@ bool SafeCall(const std::function<bool(wchar_t* server)>& call, wchar_t* server)
 
 CUpdateService::~CUpdateService() = default;
 
+std::wstring CUpdateService::TakeAnswer(wchar_t* answer) const {
+  if (answer == nullptr) return {};
+  std::wstring text(answer, wcsnlen(answer, kNetworkAnswerLimit));
+  // Only the component may free what it allocated; without its release entry
+  // the text is left to it rather than freed on the wrong heap.
+  if (m_pReleaseAnswer != nullptr) m_pReleaseAnswer(answer);
+  return text;
+}
+
 bool CUpdateService::Load(const std::wstring& folder) {
   m_nLoaded = 0;
+  m_pReleaseAnswer = nullptr;
   m_pScanLookup = nullptr;
   m_pDriverLookup = nullptr;
   m_pSendFeedback = nullptr;
-  m_hLibrary.reset(LoadLibraryExW((folder + network::kLibraryName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  m_hLibrary.reset(LoadLibraryExW((folder + kNetworkLibraryName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
   if (!m_hLibrary) return false;
   m_nLoaded = 1;
   const HMODULE module = m_hLibrary.get();
-  m_pScanLookup = EntryPoint<network::ScanLookupFn>(module, network::kOrdinalScanLookup);
-  m_pDriverLookup = EntryPoint<network::DriverLookupFn>(module, network::kOrdinalDriverLookup);
-  m_pSendFeedback = EntryPoint<network::SendFeedbackFn>(module, network::kOrdinalSendFeedback);
-  for (std::size_t i = 0; i < std::size(network::kOtherOrdinals); ++i) {
-    m_pOther[i] = GetProcAddress(module, MAKEINTRESOURCEA(network::kOtherOrdinals[i]));
+  m_pReleaseAnswer = EntryPoint<ReleaseAnswerFn>(module, kOrdinalReleaseAnswer);
+  m_pScanLookup = EntryPoint<ScanLookupFn>(module, kOrdinalScanLookup);
+  m_pDriverLookup = EntryPoint<DriverLookupFn>(module, kOrdinalDriverLookup);
+  m_pSendFeedback = EntryPoint<SendFeedbackFn>(module, kOrdinalSendFeedback);
+  for (std::size_t i = 0; i < std::size(kOtherNetworkOrdinals); ++i) {
+    m_pOther[i] = GetProcAddress(module, MAKEINTRESOURCEA(kOtherNetworkOrdinals[i]));
   }
   return true;
 }
 
 bool CUpdateService::ScanLookup(wchar_t* server, const std::wstring& request, std::wstring& answer) const {
   if (m_pScanLookup == nullptr) return false;
-  BSTR text = nullptr;
+  wchar_t* text = nullptr;
   const bool ok = m_pScanLookup(server, request.c_str(), &text) != FALSE;
   std::wstring taken = TakeAnswer(text);
   if (ok) answer = std::move(taken);
@@ -62,7 +65,7 @@ bool CUpdateService::ScanLookup(wchar_t* server, const std::wstring& request, st
 bool CUpdateService::DriverLookup(wchar_t* server, const std::wstring& hardware_id, const std::wstring& os_code,
                                   std::wstring& answer) const {
   if (m_pDriverLookup == nullptr) return false;
-  BSTR text = nullptr;
+  wchar_t* text = nullptr;
   const bool ok = m_pDriverLookup(server, hardware_id.c_str(), os_code.c_str(), &text) != FALSE;
   std::wstring taken = TakeAnswer(text);
   if (ok) answer = std::move(taken);
@@ -79,14 +82,14 @@ bool CUpdateService::SendFeedback(const std::wstring& feedback) const {
 }
 
 bool CUpdateService::CallWithFallback(const std::function<bool(wchar_t* server)>& call) {
-  wchar_t server[network::kServerBufferChars] = {};
+  wchar_t server[kServerBufferChars] = {};
   const bool first = SafeCall(call, server);
   PumpPendingMessages();
   Sleep(kPauseBetweenCalls);
   PumpPendingMessages();
   if (first) return true;
-  wcsncpy(server, network::kFallbackServer, network::kServerBufferChars - 1);
-  server[network::kServerBufferChars - 1] = L'\0';
+  wcsncpy(server, kFallbackServer, kServerBufferChars - 1);
+  server[kServerBufferChars - 1] = L'\0';
   return SafeCall(call, server);
 }
 

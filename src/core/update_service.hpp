@@ -7,10 +7,20 @@
 #include <iterator>
 #include <string>
 
-#include "core/network_component.hpp"
+#include "network_api.h"
 #include "platform/unique_handle.hpp"
 
 namespace velkor {
+
+inline constexpr wchar_t kNetworkLibraryName[] = L"Network.dll";
+// The host given to the component on the second try, when its own choice of
+// service failed; the component keeps scheme, port and path and changes the host.
+inline constexpr wchar_t kFallbackServer[] = L"update2.velkor-brenn.com";
+// Ordinals the component may have beside the ones the program calls; taken at
+// load, called by nobody.
+inline constexpr WORD kOtherNetworkOrdinals[] = {3, 5, 6, 7};
+// Longest answer text we take from the component (in characters).
+inline constexpr std::size_t kNetworkAnswerLimit = 64u << 20;
 
 class CUpdateService {
  public:
@@ -44,11 +54,15 @@ class CUpdateService {
   std::int32_t m_nLoaded = 0;
 
  private:
+  // Copies an answer handed out by the component and gives it back for release.
+  std::wstring TakeAnswer(wchar_t* answer) const;
+
   UniqueModule m_hLibrary;
-  network::ScanLookupFn m_pScanLookup = nullptr;
-  network::DriverLookupFn m_pDriverLookup = nullptr;
-  network::SendFeedbackFn m_pSendFeedback = nullptr;
-  FARPROC m_pOther[std::size(network::kOtherOrdinals)] = {};
+  ReleaseAnswerFn m_pReleaseAnswer = nullptr;
+  ScanLookupFn m_pScanLookup = nullptr;
+  DriverLookupFn m_pDriverLookup = nullptr;
+  SendFeedbackFn m_pSendFeedback = nullptr;
+  FARPROC m_pOther[std::size(kOtherNetworkOrdinals)] = {};
 };
 
 // Empties the calling thread's message queue (peek, translate, dispatch) so that

@@ -1,11 +1,12 @@
-// A stand-in for Network.dll with the same ordinals and signatures. Its answers
+// A stand-in for Network.dll with the same ordinals and signatures
+// (components/network/network_api.h). Its answers
 // say what it was given, and the request text chooses how it behaves:
 //   "fail-first"   fails while the server text is empty (the component's own choice)
 //   "fail-always"  always fails
 //   "throw-first"  throws while the server text is empty
 // anything else succeeds.
 #include <windows.h>
-#include <oleauto.h>
+#include <cwchar>
 
 #include <stdexcept>
 #include <string>
@@ -14,13 +15,17 @@ namespace {
 
 LONG g_calls = 0;
 
-BSTR Answer(const std::wstring& text) { return SysAllocStringLen(text.data(), static_cast<UINT>(text.size())); }
+wchar_t* Answer(const std::wstring& text) {
+  auto* copy = new wchar_t[text.size() + 1];
+  wmemcpy(copy, text.c_str(), text.size() + 1);
+  return copy;
+}
 
 }  // namespace
 
 extern "C" {
 
-BOOL WINAPI ScanLookup(wchar_t* server, const wchar_t* request, BSTR* answer) {
+BOOL WINAPI ScanLookup(wchar_t* server, const wchar_t* request, wchar_t** answer) {
   InterlockedIncrement(&g_calls);
   const std::wstring req = request != nullptr ? request : L"";
   const bool first = server == nullptr || server[0] == L'\0';
@@ -32,7 +37,7 @@ BOOL WINAPI ScanLookup(wchar_t* server, const wchar_t* request, BSTR* answer) {
 }
 
 BOOL WINAPI DriverLookup(wchar_t* server, const wchar_t* hardware_id, const wchar_t* os_code,
-                                               BSTR* answer) {
+                                               wchar_t** answer) {
   InterlockedIncrement(&g_calls);
   if (server[0] == L'\0' && std::wstring(hardware_id) == L"fail-first") return FALSE;
   *answer = Answer(std::wstring(L"http://") + (server[0] ? server : L"default") + L"/" + hardware_id + L"/" +
@@ -45,9 +50,16 @@ BOOL WINAPI SendFeedback(const wchar_t* feedback) {
   return feedback != nullptr && feedback[0] != L'\0';
 }
 
-// The entry points no flow calls; the test reads the call count through the first.
-LONG WINAPI CallCount() { return g_calls; }
-BOOL WINAPI Unused3() { return FALSE; }
+LONG g_released = 0;
+
+void WINAPI ReleaseAnswer(wchar_t* answer) {
+  if (answer != nullptr) InterlockedIncrement(&g_released);
+  delete[] answer;
+}
+
+// Test hooks on an ordinal the real component leaves free: calls made, and
+// answers handed back (low and high 16 bits).
+LONG WINAPI CallCount() { return g_calls | (g_released << 16); }
 BOOL WINAPI Unused5() { return FALSE; }
 BOOL WINAPI Unused6() { return FALSE; }
 BOOL WINAPI Unused7() { return FALSE; }

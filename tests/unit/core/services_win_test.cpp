@@ -35,12 +35,14 @@ class LoadedService : public ::testing::Test {
     ASSERT_TRUE(service_.Load(FakeComponentFolder()));
     ASSERT_EQ(service_.m_nLoaded, 1);
   }
-  LONG Calls() {
+  LONG Hook() {
     using CountFn = LONG(WINAPI*)();
     const auto count = reinterpret_cast<CountFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"Network.dll"), MAKEINTRESOURCEA(1))));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"Network.dll"), MAKEINTRESOURCEA(3))));
     return count != nullptr ? count() : -1;
   }
+  LONG Calls() { return Hook() & 0xFFFF; }
+  LONG Released() { return Hook() >> 16; }
   CUpdateService service_;
 };
 
@@ -59,10 +61,12 @@ TEST_F(LoadedService, FallbackIsTriedOnlyAfterTheComponentsOwnChoiceFails) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.request);
     const LONG before = Calls();
+    const LONG released_before = Released();
     std::wstring answer;
     EXPECT_EQ(service_.ScanLookupWithFallback(c.request, answer), c.ok);
     EXPECT_EQ(answer, c.answer);
     EXPECT_EQ(Calls() - before, c.calls);
+    EXPECT_EQ(Released() - released_before, c.ok ? 1 : 0);  // every answer goes back to the component
   }
 }
 
@@ -74,6 +78,18 @@ TEST_F(LoadedService, DriverLookupAndFeedbackPassTheirArguments) {
   EXPECT_EQ(answer, L"http://update2.velkor-brenn.com/fail-first/-1.zip|0123456789abcdef0123456789abcdef");
   EXPECT_TRUE(service_.SendFeedback(L"<NewDataSet/>"));
   EXPECT_FALSE(service_.SendFeedback(L""));
+}
+
+// The component this build ships, loaded the same way.
+TEST(UpdateService, LoadsTheShippedComponent) {
+  CUpdateService service;
+  ASSERT_TRUE(service.Load(GetProgramModuleFolder() + L"..\\..\\..\\bin\\"));
+  EXPECT_EQ(service.m_nLoaded, 1);
+  wchar_t server[kServerBufferChars] = {};
+  std::wstring answer = L"untouched";
+  // Refused before any network traffic: a lookup needs a hardware ID.
+  EXPECT_FALSE(service.DriverLookup(server, L"", L"4", answer));
+  EXPECT_EQ(answer, L"untouched");
 }
 
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM w, LPARAM l) {
