@@ -52,6 +52,24 @@ cmp "$prefix/drive_c/Program Files/Velkor/velkor.ini" "$VELKOR_SOURCE_DIR/tests/
   || fail "velkor.ini differs from the expected bytes"
 echo "ok: velkor.ini byte for byte"
 
+# The console front end starts on the same settings, folders and lists.
+ctl() { run "$VELKOR_BUILD_DIR/src/app/velkorctl/velkorctl.exe" "$@"; }
+ctl_json="$(ctl settings --json)"
+python3 - "$ctl_json" "$appdata_win" <<'PY'
+import json, sys
+d, appdata = json.loads(sys.argv[1]), sys.argv[2]
+assert d["settings"]["AutoScan"] == 1, d
+assert d["folders"]["DataFolder"] == appdata + "\\Velkor\\", d
+assert d["folders"]["DownloadFolder"] == appdata + "\\Velkor\\Download\\", d
+assert d["folders"]["ProgramFolder"] == "C:\\Program Files\\Velkor\\", d
+PY
+echo "ok: velkorctl sees the same settings and folders"
+ctl settings set AutoScan 0
+grep -Eq '^ +AutoScan +REG_DWORD +0x0$' <<<"$(run reg query 'HKCU\software\VELKOR Brenn\Settings' | strip)" \
+  || fail "velkorctl did not store AutoScan as the number 0"
+ctl settings reset
+echo "ok: velkorctl settings set and reset"
+
 # 2. A second start while the first runs minimised.
 probe minimize Velkor || fail "could not minimise"
 check "minimised" "$(probe state Velkor | strip | cut -d' ' -f2)" "iconic=1"
