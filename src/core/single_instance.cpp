@@ -4,7 +4,10 @@ namespace velkor {
 
 CInstanceMutex::CInstanceMutex(const wchar_t* name) {
   m_hMutex.reset(CreateMutexW(nullptr, TRUE, name));
-  m_bAlreadyRunning = GetLastError() == ERROR_ALREADY_EXISTS;
+  const DWORD error = GetLastError();
+  // An instance running elevated owns a mutex that a normal start may not open:
+  // that start is refused access, and it is a second instance all the same.
+  m_bAlreadyRunning = error == ERROR_ALREADY_EXISTS || (!m_hMutex && error == ERROR_ACCESS_DENIED);
   // Owned only when we created it; releasing a mutex we do not own just fails.
   if (m_hMutex && !m_bAlreadyRunning) ReleaseMutex(m_hMutex.get());
 }

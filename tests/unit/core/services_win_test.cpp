@@ -7,7 +7,9 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "core/shared_fonts.hpp"
 #include "core/shell_folders.hpp"
+#include "core/single_instance.hpp"
 #include "core/update_service.hpp"
 #include "core/worker_thread.hpp"
 #include "inventory/system_information.hpp"
@@ -150,6 +152,63 @@ TEST(WorkerThread, RunsBracketedOnItsOwnThreadAndAlwaysEndsTheOperation) {
   EXPECT_EQ(host.begun, 2);
   EXPECT_EQ(host.ended, 2);
   EXPECT_EQ(priority, THREAD_PRIORITY_NORMAL);
+}
+
+TEST(SingleInstance, SecondMutexSeesTheFirstAndTheMarkerTravelsAsAnAtom) {
+  const wchar_t name[] = L"Velkor_MUTEX_test_single_instance";
+  CInstanceMutex first(name);
+  EXPECT_FALSE(first.AlreadyRunning());
+  CInstanceMutex second(name);
+  EXPECT_TRUE(second.AlreadyRunning());
+
+  const ATOM marker = GlobalAddAtomW(kAlreadyRunningMarker);
+  ASSERT_NE(marker, 0);
+  EXPECT_EQ(TakeBringToFrontMarker(marker), kAlreadyRunningMarker);
+  EXPECT_EQ(GlobalFindAtomW(kAlreadyRunningMarker), 0);  // the sender's reference was released
+  EXPECT_EQ(TakeBringToFrontMarker(0), L"");
+  EXPECT_EQ(TakeBringToFrontMarker(0x12345), L"");
+  EXPECT_NE(BringToFrontMessage(), 0u);
+
+  EXPECT_TRUE(ShouldBringToFront(false, L""));
+  EXPECT_TRUE(ShouldBringToFront(true, kAlreadyRunningMarker));
+  EXPECT_FALSE(ShouldBringToFront(true, L""));
+  EXPECT_FALSE(ShouldBringToFront(true, L"SomethingElse"));
+}
+
+TEST(SharedFonts, FaceFollowsTheFontFileAndTheEightFontsAreAsListed) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring windows = std::wstring(temp) + L"velkor-fonts-test";
+  CreateDirectoryW(windows.c_str(), nullptr);
+  CreateDirectoryW((windows + L"\\FONTS").c_str(), nullptr);
+  EXPECT_EQ(ChooseInterfaceFace(windows), L"Tahoma");
+  const std::wstring font_file = windows + L"\\FONTS\\SEGOEUI.TTF";
+  CloseHandle(CreateFileW(font_file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  EXPECT_EQ(ChooseInterfaceFace(windows), L"Segoe UI");
+  EXPECT_EQ(ChooseInterfaceFace(windows + L"\\"), L"Segoe UI");
+  EXPECT_EQ(ChooseInterfaceFace(L""), L"Tahoma");
+  DeleteFileW(font_file.c_str());
+  RemoveDirectoryW((windows + L"\\FONTS").c_str());
+  RemoveDirectoryW(windows.c_str());
+
+  CSharedFonts fonts;
+  fonts.Create(L"Tahoma");
+  EXPECT_EQ(fonts.Get(0), nullptr);
+  EXPECT_EQ(fonts.Get(9), nullptr);
+  for (int n = 1; n <= 8; ++n) {
+    SCOPED_TRACE(n);
+    LOGFONTW lf = {};
+    ASSERT_EQ(GetObjectW(fonts.Get(n), sizeof lf, &lf), static_cast<int>(sizeof lf));
+    const FontSpec& spec = kSharedFontSpecs[static_cast<std::size_t>(n - 1)];
+    EXPECT_EQ(lf.lfHeight, spec.height);
+    EXPECT_EQ(lf.lfWeight, spec.weight);
+    EXPECT_EQ(lf.lfUnderline != 0, spec.underline);
+    EXPECT_EQ(lf.lfItalic, 0);
+    EXPECT_EQ(lf.lfCharSet, 0);
+    EXPECT_EQ(lf.lfQuality, 5);
+    EXPECT_EQ(std::wstring(lf.lfFaceName), L"Tahoma");
+  }
+  EXPECT_EQ(kSharedFontSpecs[6].underline, true);  // font 7 is the underlined one
 }
 
 TEST(SystemInformation, PanelValuesFromTheRunningSystem) {
