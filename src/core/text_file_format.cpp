@@ -37,13 +37,12 @@ void SplitEntry(std::wstring_view line, std::wstring& key, std::wstring& value) 
   value = Trim(line.substr(eq + 1));
 }
 
-std::wstring ProfileValue(std::wstring value) {
-  if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
-      value.back() == value.front()) {
-    value = value.substr(1, value.size() - 2);
+std::wstring ProfileValue(std::wstring_view value) {
+  const std::size_t n = value.size();
+  if (n >= 2 && (value[0] == L'"' || value[0] == L'\'') && value[n - 1] == value[0]) {
+    value = value.substr(1, n - 2);
   }
-  if (value.size() > kTextValueBuffer - 1) value.resize(kTextValueBuffer - 1);
-  return value;
+  return std::wstring(value.substr(0, kTextValueBuffer - 1));
 }
 
 }  // namespace
@@ -109,7 +108,7 @@ std::optional<std::wstring> ProfileDocument::Value(std::wstring_view section, st
     if (SectionName(lines_[i], name)) break;
     if (IsComment(lines_[i])) continue;
     SplitEntry(lines_[i], entry_key, value);
-    if (!entry_key.empty() && AsciiEqualsNoCase(entry_key, wanted)) return ProfileValue(std::move(value));
+    if (!entry_key.empty() && AsciiEqualsNoCase(entry_key, wanted)) return ProfileValue(value);
   }
   return std::nullopt;
 }
