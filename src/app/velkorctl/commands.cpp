@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "app/velkorctl/verb_settings.hpp"
+#include "app/velkorctl/verb_sysinfo.hpp"
 #include "base/utf.hpp"
 #include "velkor_version.h"
 
@@ -37,6 +39,8 @@ int RunHelp(const Args& args, const Console& console);
 const Verb kVerbs[] = {
     {L"help", L"help", L"show this list of commands", RunHelp},
     {L"version", L"version | --version", L"print the program version", RunVersion},
+    {L"settings", L"settings [--json|reset|set NAME VALUE]", L"show or change the settings, folders and lists", RunSettings},
+    {L"sysinfo", L"sysinfo [--json]", L"print the machine summary and the program version", RunSysinfo},
 };
 
 int RunHelp(const Args& args, const Console& console) {

@@ -1,0 +1,16 @@
+#include "app/velkorctl/engine_start.hpp"
+
+#include "core/shell_folders.hpp"
+#include "core/text_table.hpp"
+
+namespace velkor::ctl {
+
+std::unique_ptr<CApplicationState> StartEngine() {
+  CTextTable texts;
+  texts.SetPath(CTextTable::FilePathIn(GetProgramFilesFolder()));
+  std::wstring name = texts.PeekText(L"IDS_APP_NAME");
+  if (name.empty()) name = kDefaultAppName;
+  return std::make_unique<CApplicationState>(name);
+}
+
+}  // namespace velkor::ctl
