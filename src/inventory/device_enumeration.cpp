@@ -106,7 +106,7 @@ std::int32_t ScanContext::EnumerateDevices() {
   std::size_t total = 0;
   while (platform_.DeviceExists(total)) ++total;
 
-  if (stop_.EngineState() == kStopScan) return Stop();
+  if (stop_.ReadEngineState() == kStopScan) return Stop();
 
   signers_.Clear();
   const bool haveSigners = platform_.LoadSignedDriverTable(signers_);
@@ -114,7 +114,7 @@ std::int32_t ScanContext::EnumerateDevices() {
 
   std::size_t processed = 0;
   for (std::size_t i = 0; platform_.DeviceExists(i); ++i) {
-    if (stop_.EngineState() == kStopScan) return Stop();
+    if (stop_.ReadEngineState() == kStopScan) return Stop();
     const bool last = i + 1 == total;
     const auto percent = [&]() {
       const int plain = PercentOf(processed, total);

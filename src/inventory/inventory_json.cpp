@@ -117,10 +117,11 @@ bool ReadEntry(const Json& entry, std::size_t index, DeviceRecord& record, std::
 
 std::string WriteInventoryJson(const RecordTable& table, std::size_t count) {
   if (count > table.Capacity()) count = table.Capacity();
-  Json document = Json::array();
+  // Keys in record order, "number" first, so that the document reads like the record.
+  nlohmann::ordered_json document = nlohmann::ordered_json::array();
   for (std::size_t number = 0; number < count; ++number) {
     const DeviceRecord& record = table[number];
-    Json entry = Json::object();
+    nlohmann::ordered_json entry = nlohmann::ordered_json::object();
     entry["number"] = number;
     for (const TextField& field : kTextFields) entry[field.name] = ToUtf8(record.*field.member);
     for (const NumberField& field : kNumberFields) entry[field.name] = record.*field.member;
@@ -128,7 +129,7 @@ std::string WriteInventoryJson(const RecordTable& table, std::size_t count) {
   }
   // Texts from the system are already valid UTF-8 after ToUtf8; replace rather
   // than throw should one ever not be.
-  return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 bool ReadInventoryJson(std::string_view document, RecordTable& table, std::int32_t& count,

@@ -24,7 +24,7 @@ inline constexpr std::int32_t kResultMissingInput = 34;
 class StopHandshake {
  public:
   virtual ~StopHandshake() = default;
-  virtual std::int32_t EngineState() const = 0;
+  virtual std::int32_t ReadEngineState() const = 0;
   // Signals the abort event, then sets the state to acknowledged. False when
   // the event could not be signalled (the requester then times out).
   virtual bool AcknowledgeStop() = 0;

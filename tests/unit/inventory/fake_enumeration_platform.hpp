@@ -108,7 +108,7 @@ class FakeStop : public StopHandshake {
   std::int32_t state = kEngineRunning;
   bool signalWorks = true;
   int acknowledgements = 0;
-  std::int32_t EngineState() const override { return state; }
+  std::int32_t ReadEngineState() const override { return state; }
   bool AcknowledgeStop() override {
     ++acknowledgements;
     state = kStopAcknowledged;

@@ -77,7 +77,13 @@ TEST(InventoryJson, WriterUsesTheDocumentedNamesAndOrder) {
                          "\"HardwareId\"", "\"DriverKey\"", "\"DriverDate\"", "\"Service\"",
                          "\"Signer\"", "\"ServerInfPath\"", "\"Md5\"", "\"ServerHardwareId\"",
                          "\"MatchingIds\"", "\"Tag\": 0", "\"IsSpecificCase\": 0", "\"IsInstall\": 0"};
-  for (const char* name : names) EXPECT_NE(json.find(name), std::string::npos) << name;
+  std::size_t previous = 0;
+  for (const char* name : names) {
+    const std::size_t at = json.find(name);
+    EXPECT_NE(at, std::string::npos) << name;
+    EXPECT_GE(at, previous) << name << " is out of order";
+    previous = at;
+  }
   EXPECT_EQ(WriteInventoryJson(table, 0), "[]\n");
   // A count past the table never reads past it.
   RecordTable small(2);
