@@ -89,8 +89,10 @@ def main():
             # Left out through its driver key; without one it cannot be told apart.
             if entries and entries[0]["DriverKey"].lower().startswith(class_guid):
                 fail(f"{label}: listed although its class is excluded")
-            if entries or driver is None:
-                print(f"note {label}: excluded class, listed={bool(entries)}")
+            print(f"ok   {label}: excluded class, "
+                  + ("listed without a driver key" if entries else "left out"))
+            if entries and driver is not None:
+                fail(f"{label}: listed although it has a driver key of an excluded class")
             continue
         if excluded:
             if entries:
