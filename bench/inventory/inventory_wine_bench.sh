@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # velkorctl inventory on a generated machine of N devices (default 300) under
 # Wine; prints milliseconds per device. Run from a win64 build tree:
-#   build/win64/wine/wine-prefix private bench-inventory bash bench/inventory/inventory_wine_bench.sh build/win64 [N]
+#   build/win64/wine/wine-prefix private bench-inventory bash bench/inventory/inventory_wine_bench.sh build/win64 [N [WINDOWS]]
+# WINDOWS (default win7) is the version Wine reports; vista skips the
+# compatible-driver lists, which shows what they cost.
 set -euo pipefail
 build="$(cd "${1:?build folder}" && pwd)"
 count="${2:-300}"
+windows="${3:-win7}"
 run="$build/wine/wine-run"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-python3 - "$count" >"$work/machine.json" <<'PY'
+python3 - "$count" "$windows" >"$work/machine.json" <<'PY'
 import json, sys
 n = int(sys.argv[1])
 classes = [("{4d36e972-e325-11ce-bfc1-08002be10318}", "Net"),
@@ -28,7 +31,7 @@ for i in range(n):
         "driver": {"inf_path": f"oem{i}.inf", "version": f"5.1.2600.{i}", "date": "6-21-2006",
                    "provider": "Bench", "matching_device_id": hid.lower()},
     })
-json.dump({"devices": devices}, sys.stdout, indent=1)
+json.dump({"windows": sys.argv[2], "devices": devices}, sys.stdout, indent=1)
 PY
 
 "$run" "$build/tools/testmachine/testmachine.exe" "$work/machine.json" >/dev/null
