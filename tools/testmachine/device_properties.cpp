@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "base/text.hpp"
+#include "platform/unique_handle.hpp"
 #include "registry_values.hpp"
 
 namespace velkor::testmachine {
@@ -42,13 +43,42 @@ std::vector<std::wstring> ReadDeviceTexts(HDEVINFO set, SP_DEVINFO_DATA& device,
   return data ? SplitMultiString(*data) : std::vector<std::wstring>{};
 }
 
+namespace {
+
+// The value of the device's instance key that holds a property.
+const wchar_t* PropertyValueName(DWORD property) {
+  switch (property) {
+    case SPDRP_HARDWAREID: return L"HardwareID";
+    case SPDRP_COMPATIBLEIDS: return L"CompatibleIDs";
+    case SPDRP_FRIENDLYNAME: return L"FriendlyName";
+    case SPDRP_DEVICEDESC: return L"DeviceDesc";
+    case SPDRP_SERVICE: return L"Service";
+    default: return nullptr;
+  }
+}
+
+// Removes a property. Wine's SetupAPI "removes" one by storing an empty value,
+// which readers then find as present but empty, unlike a device that never had
+// it; so the value is also deleted from the instance key itself.
+bool RemoveDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
+  SetupDiSetDeviceRegistryPropertyW(set, &device, property, nullptr, 0);
+  const wchar_t* name = PropertyValueName(property);
+  const std::optional<std::wstring> id = ReadInstanceId(set, device);
+  if (name != nullptr && id) {
+    const std::wstring path = L"SYSTEM\\CurrentControlSet\\Enum\\" + *id;
+    UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
+      DeleteRegistryValue(key.get(), name);
+    }
+  }
+  return !ReadDeviceProperty(set, device, property).has_value();
+}
+
+}  // namespace
+
 bool WriteDeviceText(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property,
                      const std::optional<std::wstring>& text) {
-  if (!text) {
-    // Removing a property the device does not have is no failure.
-    if (SetupDiSetDeviceRegistryPropertyW(set, &device, property, nullptr, 0)) return true;
-    return !ReadDeviceProperty(set, device, property).has_value();
-  }
+  if (!text) return RemoveDeviceProperty(set, device, property);
   const DWORD bytes = static_cast<DWORD>((text->size() + 1) * sizeof(wchar_t));
   return SetupDiSetDeviceRegistryPropertyW(set, &device, property, reinterpret_cast<const BYTE*>(text->c_str()),
                                            bytes) != FALSE;

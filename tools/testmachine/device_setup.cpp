@@ -139,6 +139,10 @@ bool InstallDriverPackage(const DeviceDescription& device, const std::wstring& i
     error = L"driver package " + inf_path + L" not found";
     return false;
   }
+  if (device.hardware_ids.empty()) {
+    error = L"a device without hardware IDs cannot get a driver package";
+    return false;
+  }
   BOOL reboot = FALSE;
   if (!UpdateDriverForPlugAndPlayDevicesW(nullptr, device.hardware_ids.front().c_str(), inf_path.c_str(),
                                           INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE, &reboot)) {
@@ -148,12 +152,15 @@ bool InstallDriverPackage(const DeviceDescription& device, const std::wstring& i
   return true;
 }
 
-bool ApplyDriverValues(const DeviceDescription& device, std::wstring& error) {
+bool FinishDevice(const DeviceDescription& device, std::wstring& error) {
   OpenedDevice opened;
   if (!OpenDevice(device.instance_id, opened)) {
     error = Failed(L"cannot open the device");
     return false;
   }
+  // The installation sets the description and service that the package's INF
+  // names; the machine description has the last word.
+  if (!WriteProperties(device, opened, error)) return false;
   if (!device.driver) {
     // No driver: no driver key, and so no Driver property either.
     if (UniqueRegKey key = OpenDriverKey(opened)) {

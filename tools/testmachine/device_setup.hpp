@@ -19,10 +19,12 @@ bool ApplyDevice(const DeviceDescription& device, std::wstring& error);
 // and play. inf_path is the full path of the package's INF.
 bool InstallDriverPackage(const DeviceDescription& device, const std::wstring& inf_path, std::wstring& error);
 
-// Writes the described values into the device's driver key, creating the key
-// (and with it the device's Driver property) when the device has none. A
-// device described without a driver loses its driver key.
-bool ApplyDriverValues(const DeviceDescription& device, std::wstring& error);
+// After the installation: sets the described names, IDs and service again
+// (the installation sets those that the package's INF names) and writes the
+// described values into the device's driver key, creating the key (and with it
+// the device's Driver property) when the device has none. A device described
+// without a driver loses its driver key.
+bool FinishDevice(const DeviceDescription& device, std::wstring& error);
 
 // Gives the device's class a description and a class name when the class key
 // has no description yet; a class that the system knows is left as it is.

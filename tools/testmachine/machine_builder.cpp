@@ -2,7 +2,12 @@
 
 #include <windows.h>
 
+#include <set>
+#include <utility>
+#include <vector>
+
 #include "base/path.hpp"
+#include "base/text.hpp"
 #include "device_setup.hpp"
 #include "windows_version.hpp"
 
@@ -42,6 +47,7 @@ BuildReport BuildMachine(const MachineDescription& machine, const std::wstring& 
                          const std::function<void(const std::wstring&)>& progress,
                          const std::function<void(const std::wstring&)>& failure) {
   BuildReport report;
+  report.devices = static_cast<int>(machine.devices.size());
   std::wstring error;
   SettleDisplayDevices();
   if (machine.windows) {
@@ -52,34 +58,54 @@ BuildReport BuildMachine(const MachineDescription& machine, const std::wstring& 
       ++report.failed;
     }
   }
-  for (const DeviceDescription& device : machine.devices) {
-    ++report.devices;
-    const std::wstring name = device.json_path + L" (" + device.instance_id + L")";
-    bool ok = ApplyClassDescription(device, error);
-    if (!ok) failure(name + L": " + error);
-    if (!ApplyDevice(device, error)) {
-      // Without its device node nothing else of the device can be done.
-      failure(name + L": " + error);
-      ++report.failed;
+
+  // Three passes. The plug-and-play installer installs a package on every
+  // device with the hardware ID it is given, and sets what the INF says on
+  // each; so all devices exist before the first package goes in, and every
+  // device gets its described state back after the last one.
+  std::vector<bool> failed(machine.devices.size(), false);
+  std::vector<bool> made(machine.devices.size(), false);
+  const auto report_failure = [&](size_t index, const std::wstring& what) {
+    const DeviceDescription& device = machine.devices[index];
+    failure(device.json_path + L" (" + device.instance_id + L"): " + what);
+    failed[index] = true;
+  };
+  for (size_t i = 0; i < machine.devices.size(); ++i) {
+    const DeviceDescription& device = machine.devices[i];
+    if (!ApplyClassDescription(device, error)) report_failure(i, error);
+    if (ApplyDevice(device, error)) {
+      made[i] = true;
+    } else {
+      report_failure(i, error);
+    }
+  }
+
+  std::set<std::pair<std::wstring, std::wstring>> installed;  // (lower-case hardware ID, INF)
+  std::vector<bool> has_package(machine.devices.size(), false);
+  for (size_t i = 0; i < machine.devices.size(); ++i) {
+    const DeviceDescription& device = machine.devices[i];
+    if (!made[i] || !device.driver || !device.driver->package) continue;
+    const std::wstring inf = PackagePath(description_folder, *device.driver->package);
+    // Devices that share a hardware ID (two processors) share the one installation.
+    if (!installed.emplace(AsciiToLower(device.hardware_ids.front()), AsciiToLower(inf)).second) {
+      has_package[i] = true;
       continue;
     }
-    std::wstring done = L"device " + device.instance_id;
-    if (device.driver && device.driver->package) {
-      const std::wstring inf = PackagePath(description_folder, *device.driver->package);
-      if (InstallDriverPackage(device, inf, error)) {
-        done += L" (driver package installed)";
-      } else {
-        failure(name + L": " + error);
-        ok = false;
-      }
+    if (InstallDriverPackage(device, inf, error)) {
+      has_package[i] = true;
+    } else {
+      report_failure(i, error);
     }
-    if (!ApplyDriverValues(device, error)) {
-      failure(name + L": " + error);
-      ok = false;
-    }
-    if (!ok) ++report.failed;
-    progress(done);
   }
+
+  for (size_t i = 0; i < machine.devices.size(); ++i) {
+    const DeviceDescription& device = machine.devices[i];
+    if (!made[i]) continue;
+    if (!FinishDevice(device, error)) report_failure(i, error);
+    progress(L"device " + device.instance_id + (has_package[i] ? L" (driver package installed)" : L"") +
+             (failed[i] ? L": failed" : L""));
+  }
+  for (bool f : failed) report.failed += f ? 1 : 0;
   return report;
 }
 

@@ -156,7 +156,6 @@ DeviceDescription ReadDevice(const Json& value, const std::wstring& path) {
   const auto hardware = value.find("hardware_ids");
   if (hardware == value.end()) Fail(Key(path, L"hardware_ids"), L"is missing");
   device.hardware_ids = IdList(*hardware, Key(path, L"hardware_ids"));
-  if (device.hardware_ids.empty()) Fail(Key(path, L"hardware_ids"), L"is empty: a device needs a hardware ID");
   if (const auto compatible = value.find("compatible_ids"); compatible != value.end()) {
     device.compatible_ids = IdList(*compatible, Key(path, L"compatible_ids"));
   }
@@ -181,6 +180,16 @@ DeviceDescription ReadDevice(const Json& value, const std::wstring& path) {
   }
   if (const auto driver = value.find("driver"); driver != value.end()) {
     device.driver = ReadDriver(*driver, Key(path, L"driver"));
+  }
+  // Legacy devices have no hardware ID; such a device needs its instance ID
+  // spelt out, and no package can be installed for it.
+  if (device.hardware_ids.empty()) {
+    if (device.instance_id.empty()) {
+      Fail(Key(path, L"hardware_ids"), L"is empty: a device without hardware IDs needs an \"instance_id\"");
+    }
+    if (device.driver && device.driver->package) {
+      Fail(Key(path, L"driver.package"), L"cannot be installed on a device without hardware IDs");
+    }
   }
   return device;
 }

@@ -31,7 +31,7 @@ struct DeviceDescription {
   std::wstring class_guid;  // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", as written
   std::optional<std::wstring> class_name;
   std::optional<std::wstring> class_description;
-  std::vector<std::wstring> hardware_ids;  // never empty
+  std::vector<std::wstring> hardware_ids;  // empty only with an explicit instance_id
   std::vector<std::wstring> compatible_ids;
   std::optional<std::wstring> friendly_name;
   std::optional<std::wstring> device_desc;
