@@ -44,3 +44,13 @@ for hid in ("ACPI\\PNP0C0A", "VELKOR\\LEGACY_BEEP", "VELKOR\\EXCLUDED_CLASS_DEVI
         bad += 1
 sys.exit(1 if bad else 0)
 PY
+
+# A wrong option is a usage error with a one-line message.
+set +e
+"$run" "$build/src/app/velkorctl/velkorctl.exe" inventory --xml >"$work/out.txt" 2>"$work/err.txt"
+code=$?
+set -e
+if [ "$code" -ne 2 ] || [ "$(wc -l <"$work/err.txt")" -ne 1 ] || [ -s "$work/out.txt" ]; then
+  echo "FAIL inventory --xml: exit $code, stderr '$(cat "$work/err.txt")'"; exit 1
+fi
+echo "ok   inventory --xml is a usage error"
