@@ -38,6 +38,12 @@ bool IsPlainFileName(const std::wstring& name) {
   return name.find_first_of(L"\\/:") == std::wstring::npos;
 }
 
+std::wstring ValueOr(std::optional<std::wstring> value) {
+  return value ? std::move(*value) : std::wstring();
+}
+
+}  // namespace
+
 // Working values of one device, empty at the start of each.
 struct DeviceValues {
   std::wstring classDesc;
@@ -55,12 +61,6 @@ struct DeviceValues {
   std::wstring regProvider;
   std::wstring regDate;
 };
-
-std::wstring ValueOr(std::optional<std::wstring> value) {
-  return value ? std::move(*value) : std::wstring();
-}
-
-}  // namespace
 
 ScanContext::ScanContext(EnumerationPlatform& platform, StopHandshake& stop,
                          ProgressCallback progress)
@@ -99,6 +99,84 @@ std::wstring ScanContext::MatchingIdsFor(const std::wstring& matchingId,
   return joined;
 }
 
+std::optional<std::wstring> ScanContext::ClassValue(const DeviceValues& v, const wchar_t* name) {
+  // Without a driver key there is no class key: the class root holds no driver
+  // values of its own.
+  if (v.driverKey.empty()) return std::nullopt;
+  return platform_.ReadMachineString(kClassRoot + v.driverKey, name);
+}
+
+DeviceValues ScanContext::ReadDevice(std::size_t i, std::int32_t osCode) {
+  DeviceValues v;
+  v.classDesc = platform_.ClassDescription(i);
+
+  // Building the compatible-driver list is the costly step; the 32-bit Vista
+  // code goes without it.
+  if (osCode != 6) {
+    if (std::optional<FirstCompatibleDriver> driver = platform_.FirstDriver(i)) {
+      if (driver->detailReportedFailure) {
+        v.firstDriverDate = driver->shortDate;
+        std::replace(v.firstDriverDate.begin(), v.firstDriverDate.end(), L'/', L'-');
+      }
+      v.firstDriverInf = driver->infFileName;
+      v.firstDriverProvider = driver->provider;
+    } else {
+      v.noDriverInfo = true;
+    }
+  }
+
+  v.displayName = ValueOr(platform_.Property(i, DeviceProperty::FriendlyName));
+  if (v.displayName.empty()) {
+    v.displayName = ValueOr(platform_.Property(i, DeviceProperty::DeviceDescription));
+  }
+  v.noName = v.displayName.empty();
+
+  v.hardwareId = ValueOr(platform_.Property(i, DeviceProperty::HardwareId));
+  v.service = ValueOr(platform_.Property(i, DeviceProperty::Service));
+  v.driverKey = ValueOr(platform_.Property(i, DeviceProperty::Driver));
+  v.regInfPath = ValueOr(ClassValue(v, L"InfPath"));
+  v.regVersion = ValueOr(ClassValue(v, L"DriverVersion"));
+  v.regProvider = ValueOr(ClassValue(v, L"ProviderName"));
+  return v;
+}
+
+void ScanContext::ReadDriverFallbacks(DeviceValues& v) {
+  if (std::optional<std::wstring> date = ClassValue(v, L"DriverDate")) {
+    v.regDate = std::move(*date);
+  } else {
+    v.regDate = v.firstDriverDate;
+  }
+  if (v.noDriverInfo) {
+    if (std::optional<std::wstring> inf = ClassValue(v, L"InfPath")) v.firstDriverInf = *inf;
+    if (std::optional<std::wstring> provider = ClassValue(v, L"ProviderName")) {
+      v.firstDriverProvider = *provider;
+    }
+  }
+}
+
+void ScanContext::FillRecord(DeviceRecord& record, const DeviceValues& v, bool haveSigners) {
+  record = DeviceRecord();
+  record.Name = v.noName ? std::wstring(L"Unknown Device") : v.displayName;
+  record.Service = v.service;
+  record.ClassDescription = v.classDesc.empty() ? std::wstring(L"Other devices") : v.classDesc;
+  record.Provider = v.regProvider.empty() ? v.firstDriverProvider : v.regProvider;
+  record.InfPath = v.firstDriverInf;
+  if (IsPlainFileName(v.regInfPath)) {
+    const std::wstring inFolder = windowsFolder_ + L"\\inf\\" + v.regInfPath;
+    if (platform_.FileExists(inFolder)) record.InfPath = inFolder;
+  }
+  record.DriverVersion = v.regVersion;
+  record.DriverKey = v.driverKey;
+  record.HardwareId = v.hardwareId;
+  record.DriverDate = v.regDate;
+  record.MatchingIds = MatchingIdsFor(ValueOr(ClassValue(v, L"MatchingDeviceId")), v.hardwareId);
+  if (haveSigners) {
+    record.Signer = signers_.SignerFor(record.Name);
+  } else if (!v.service.empty()) {
+    record.Signer = platform_.GetImageCompanyName(v.service);
+  }
+}
+
 std::int32_t ScanContext::EnumerateDevices() {
   DeviceSetCloser closer(platform_);
   if (!platform_.OpenDeviceSet() || !platform_.DeviceExists(0)) return kResultFailed;
@@ -113,78 +191,27 @@ std::int32_t ScanContext::EnumerateDevices() {
   const std::int32_t osCode = platform_.OsVersion().code;
 
   std::size_t processed = 0;
-  for (std::size_t i = 0; platform_.DeviceExists(i); ++i) {
+  for (std::size_t i = 0; platform_.DeviceExists(i); ++i, ++processed) {
     if (stop_.ReadEngineState() == kStopScan) return Stop();
-    const bool last = i + 1 == total;
-    const auto percent = [&]() {
-      const int plain = PercentOf(processed, total);
-      return last ? 100 : plain;
-    };
+    // The last device always reports 100, listed or rejected, unless it is a
+    // non-PnP driver.
+    const int plainPercent = PercentOf(processed, total);
+    const int percent = i + 1 == total ? 100 : plainPercent;
 
-    DeviceValues v;
-    v.classDesc = platform_.ClassDescription(i);
-
-    // Building the compatible-driver list is the slow step; Vista's own store
-    // answers are not used, so it is skipped there.
-    if (osCode != 6) {
-      if (std::optional<FirstCompatibleDriver> driver = platform_.FirstDriver(i)) {
-        if (driver->detailReportedFailure) {
-          v.firstDriverDate = driver->shortDate;
-          std::replace(v.firstDriverDate.begin(), v.firstDriverDate.end(), L'/', L'-');
-        }
-        v.firstDriverInf = driver->infFileName;
-        v.firstDriverProvider = driver->provider;
-      } else {
-        v.noDriverInfo = true;
-      }
-    }
-
-    v.displayName = ValueOr(platform_.Property(i, DeviceProperty::FriendlyName));
-    if (v.displayName.empty()) {
-      v.displayName = ValueOr(platform_.Property(i, DeviceProperty::DeviceDescription));
-    }
-    v.noName = v.displayName.empty();
-
-    v.hardwareId = ValueOr(platform_.Property(i, DeviceProperty::HardwareId));
-    v.service = ValueOr(platform_.Property(i, DeviceProperty::Service));
-    v.driverKey = ValueOr(platform_.Property(i, DeviceProperty::Driver));
-
-    // Without a driver key there is no class key: the class root holds no
-    // driver values of its own.
-    const std::wstring classKey = v.driverKey.empty() ? std::wstring() : kClassRoot + v.driverKey;
-    const auto classValue = [&](const wchar_t* name) {
-      return classKey.empty() ? std::optional<std::wstring>()
-                              : platform_.ReadMachineString(classKey, name);
-    };
-    v.regInfPath = ValueOr(classValue(L"InfPath"));
-    v.regVersion = ValueOr(classValue(L"DriverVersion"));
-    v.regProvider = ValueOr(classValue(L"ProviderName"));
+    DeviceValues v = ReadDevice(i, osCode);
 
     std::wstring classGuidOfKey = AsciiToLower(v.driverKey);
     const std::size_t slash = classGuidOfKey.rfind(L'\\');
     classGuidOfKey.resize(slash == std::wstring::npos ? 0 : slash);
-
     if (IsGenericDevice(sets_, classGuidOfKey, v.hardwareId)) {
-      progress_(nullptr, percent());
-      ++processed;
+      progress_(nullptr, percent);
       continue;
     }
 
-    if (std::optional<std::wstring> date = classValue(L"DriverDate")) {
-      v.regDate = std::move(*date);
-    } else {
-      v.regDate = v.firstDriverDate;
-    }
-    if (v.noDriverInfo) {
-      if (std::optional<std::wstring> inf = classValue(L"InfPath")) v.firstDriverInf = *inf;
-      if (std::optional<std::wstring> provider = classValue(L"ProviderName")) {
-        v.firstDriverProvider = *provider;
-      }
-    }
+    ReadDriverFallbacks(v);
 
     if (v.classDesc == kNonPnpClass) {
-      progress_(nullptr, PercentOf(processed, total));
-      ++processed;
+      progress_(nullptr, plainPercent);
       continue;
     }
 
@@ -193,34 +220,12 @@ std::int32_t ScanContext::EnumerateDevices() {
       // The scan table is full: the device is reported as not listed, so the
       // progress still runs to its end and nothing is written past the table.
       ++dropped_;
-      progress_(nullptr, percent());
-      ++processed;
+      progress_(nullptr, percent);
       continue;
     }
-    *record = DeviceRecord();
-    record->Name = v.noName ? std::wstring(L"Unknown Device") : v.displayName;
-    record->Service = v.service;
-    record->ClassDescription = v.classDesc.empty() ? std::wstring(L"Other devices") : v.classDesc;
-    record->Provider = v.regProvider.empty() ? v.firstDriverProvider : v.regProvider;
-    record->InfPath = v.firstDriverInf;
-    if (IsPlainFileName(v.regInfPath)) {
-      const std::wstring inFolder = windowsFolder_ + L"\\inf\\" + v.regInfPath;
-      if (platform_.FileExists(inFolder)) record->InfPath = inFolder;
-    }
-    record->DriverVersion = v.regVersion;
-    record->DriverKey = v.driverKey;
-    record->HardwareId = v.hardwareId;
-    record->DriverDate = v.regDate;
-    record->MatchingIds = MatchingIdsFor(ValueOr(classValue(L"MatchingDeviceId")), v.hardwareId);
-    if (haveSigners) {
-      record->Signer = signers_.SignerFor(record->Name);
-    } else if (!v.service.empty()) {
-      record->Signer = platform_.GetImageCompanyName(v.service);
-    }
-
-    progress_(record, percent());
+    FillRecord(*record, v, haveSigners);
+    progress_(record, percent);
     ++nextFree_;
-    ++processed;
   }
 
   platform_.CloseDeviceSet();

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "inventory/classification.hpp"
 #include "inventory/device_record.hpp"
@@ -21,6 +23,8 @@ using ProgressCallback = std::function<void(const DeviceRecord* record, int perc
 
 // One scan: its table of listed devices, its classification sets and signer
 // table. Lives for one RunDeviceScan.
+struct DeviceValues;
+
 class ScanContext {
  public:
   ScanContext(EnumerationPlatform& platform, StopHandshake& stop, ProgressCallback progress);
@@ -35,6 +39,11 @@ class ScanContext {
  private:
   std::int32_t Stop();
   DeviceRecord* NextFreeSlot();
+  // The values of one device, read in the order the listing rules need them.
+  DeviceValues ReadDevice(std::size_t index, std::int32_t osCode);
+  std::optional<std::wstring> ClassValue(const DeviceValues& v, const wchar_t* name);
+  void ReadDriverFallbacks(DeviceValues& v);
+  void FillRecord(DeviceRecord& record, const DeviceValues& v, bool haveSigners);
   std::wstring MatchingIdsFor(const std::wstring& matchingId, const std::wstring& hardwareId);
 
   EnumerationPlatform& platform_;
