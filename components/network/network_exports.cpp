@@ -1,0 +1,130 @@
+// Network.dll: every exchange of the program with its update service.
+//
+//   POST {base}v1/scan        scan request document -> answer document
+//   GET  {base}v1/driver?id=&os=   -> "URL|MD5"
+//   POST {base}v1/feedback    feedback document -> 200 when stored
+//
+// Texts travel as UTF-8. No exception leaves the component: a failure is a
+// FALSE result.
+
+#include <windows.h>
+
+#include <cwchar>
+#include <new>
+#include <string>
+
+#include "base/utf.hpp"
+#include "http_client_win.hpp"
+#include "network_api.h"
+#include "service_config_win.hpp"
+
+namespace velkor::network {
+namespace {
+
+// Bounds on what the service may send back.
+constexpr size_t kMaxScanAnswer = 32u << 20;   // 1024 devices with several offers each
+constexpr size_t kMaxLookupAnswer = 64u << 10; // one URL and one MD5
+constexpr size_t kMaxDocumentChars = 16u << 20;
+
+// The service to call: the configured one for an empty server text, the same
+// scheme, port and path on the named host otherwise.
+bool ChooseAddress(const wchar_t* server, ServiceAddress& address) {
+  address = ConfiguredServiceAddress();
+  if (server == nullptr) return true;
+  const size_t length = wcsnlen(server, kServerBufferChars);
+  if (length == kServerBufferChars) return false;  // not terminated inside its buffer
+  if (length == 0) return true;
+  const std::wstring_view host(server, length);
+  if (!IsValidHostName(host)) return false;
+  address = WithHost(address, host);
+  return true;
+}
+
+bool TextOf(const wchar_t* text, std::wstring& out) {
+  if (text == nullptr) return false;
+  const size_t length = wcsnlen(text, kMaxDocumentChars + 1);
+  if (length > kMaxDocumentChars) return false;
+  out.assign(text, length);
+  return true;
+}
+
+BOOL HandOut(const std::string& utf8, wchar_t** answer) {
+  const std::wstring text = FromUtf8(utf8);
+  wchar_t* copy = new (std::nothrow) wchar_t[text.size() + 1];
+  if (copy == nullptr) return FALSE;
+  wmemcpy(copy, text.c_str(), text.size() + 1);
+  *answer = copy;
+  return TRUE;
+}
+
+}  // namespace
+}  // namespace velkor::network
+
+using namespace velkor::network;
+
+extern "C" void WINAPI ReleaseAnswer(wchar_t* answer) { delete[] answer; }
+
+extern "C" BOOL WINAPI ScanLookup(wchar_t* server, const wchar_t* request,
+                                                        wchar_t** answer) {
+  try {
+    if (answer == nullptr) return FALSE;
+    *answer = nullptr;
+    ServiceAddress address;
+    std::wstring document;
+    if (!ChooseAddress(server, address) || !TextOf(request, document)) return FALSE;
+    std::string body;
+    if (!HttpClient().Post(address, RequestPath(address, L"v1/scan"),
+                           "application/xml; charset=utf-8", velkor::ToUtf8(document),
+                           kMaxScanAnswer, body)) {
+      return FALSE;
+    }
+    return HandOut(body, answer);
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+extern "C" BOOL WINAPI DriverLookup(wchar_t* server,
+                                                          const wchar_t* hardwareId,
+                                                          const wchar_t* osCode,
+                                                          wchar_t** answer) {
+  try {
+    if (answer == nullptr) return FALSE;
+    *answer = nullptr;
+    ServiceAddress address;
+    std::wstring id;
+    std::wstring os;
+    if (!ChooseAddress(server, address) || !TextOf(hardwareId, id) || !TextOf(osCode, os) ||
+        id.empty()) {
+      return FALSE;
+    }
+    const std::wstring path = RequestPath(address, L"v1/driver") + L"?id=" + EncodeQueryValue(id) +
+                              L"&os=" + EncodeQueryValue(os);
+    std::string body;
+    if (!HttpClient().Get(address, path, kMaxLookupAnswer, body)) return FALSE;
+    // Exactly one line "URL|MD5"; a trailing line end is tolerated.
+    while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
+    if (body.find('|') == std::string::npos || body.find_first_of("\r\n") != std::string::npos) {
+      return FALSE;
+    }
+    return HandOut(body, answer);
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+extern "C" BOOL WINAPI SendFeedback(const wchar_t* document) {
+  try {
+    std::wstring text;
+    if (!TextOf(document, text)) return FALSE;
+    const ServiceAddress address = ConfiguredServiceAddress();
+    std::string body;
+    return HttpClient().Post(address, RequestPath(address, L"v1/feedback"),
+                             "application/xml; charset=utf-8", velkor::ToUtf8(text),
+                             kMaxLookupAnswer, body)
+               ? TRUE
+               : FALSE;
+  } catch (...) {
+    return FALSE;
+  }
+}

@@ -1,0 +1,266 @@
+#include "http_server.hpp"
+
+#include <httplib.h>
+#include <tinyxml2.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <fstream>
+#include <system_error>
+
+#include "base/text.hpp"
+#include "base/utf.hpp"
+#include "byte_range.hpp"
+#include "package_names.hpp"
+#include "scan_handler.hpp"
+#include "store_pool.hpp"
+
+namespace velkor::service {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr std::size_t kMaxFeedbackBytes = 64 * 1024;
+constexpr std::size_t kMaxQueryValueBytes = 1024;
+constexpr const char* kText = "text/plain; charset=utf-8";
+
+void Answer(httplib::Response& res, int status, const std::string& body,
+            const char* type = kText) {
+  res.status = status;
+  res.set_content(body, type);
+}
+
+std::string UtcNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  gmtime_r(&now, &parts);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+  return text;
+}
+
+const char* PackageContentType(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  const std::wstring extension = dot == std::string::npos ? L"" : AsciiToLower(FromUtf8(name.substr(dot)));
+  if (extension == L".zip") return "application/zip";
+  if (extension == L".cab") return "application/vnd.ms-cab-compressed";
+  if (extension == L".rar") return "application/vnd.rar";
+  return "application/octet-stream";
+}
+
+// The file, when it lies inside folder once links are resolved; empty otherwise.
+fs::path ResolveInside(const fs::path& folder, const std::string& name) {
+  std::error_code error;
+  const fs::path root = fs::canonical(folder, error);
+  if (error) return {};
+  const fs::path file = fs::canonical(root / fs::path(name), error);
+  if (error) return {};
+  const auto [rootEnd, fileIt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
+  if (rootEnd != root.end() || fileIt == file.end()) return {};
+  if (!fs::is_regular_file(file, error)) return {};
+  return file;
+}
+
+// Answers with the file, or the one range of it that the request asks for.
+void ServeFile(const httplib::Request& req, httplib::Response& res, const fs::path& file,
+               const char* type) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(file, error);
+  auto in = std::make_shared<std::ifstream>(file, std::ios::binary);
+  if (error || !*in) return Answer(res, 404, "not found\n");
+  // The library's own range handling promises more bytes than it sends when a
+  // range runs past the end of the file; ranges are handled here instead.
+  const_cast<httplib::Request&>(req).ranges.clear();
+  const ByteRange range = ReadByteRange(req.get_header_value("Range"), size);
+  res.set_header("Accept-Ranges", "bytes");
+  if (range.kind == ByteRange::Kind::kUnsatisfiable) {
+    res.set_header("Content-Range", "bytes */" + std::to_string(size));
+    return Answer(res, 416, "range not satisfiable\n");
+  }
+  std::uint64_t first = 0;
+  std::uint64_t length = size;
+  if (range.kind == ByteRange::Kind::kPart) {
+    first = range.first;
+    length = range.length;
+    res.status = 206;
+    res.set_header("Content-Range", "bytes " + std::to_string(first) + "-" +
+                                        std::to_string(first + length - 1) + "/" + std::to_string(size));
+  }
+  res.set_content_provider(
+      static_cast<std::size_t>(length), type,
+      [in, first](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+        char buffer[1 << 16];
+        in->clear();
+        in->seekg(static_cast<std::streamoff>(first + offset));
+        const std::size_t want = std::min(length, sizeof buffer);
+        in->read(buffer, static_cast<std::streamsize>(want));
+        const std::streamsize got = in->gcount();
+        if (got <= 0) return false;  // the file shrank under us: end the response
+        return sink.write(buffer, static_cast<std::size_t>(got));
+      });
+}
+
+// The feedback document: NewDataSet with osid and Feedback (email, problemtype,
+// content). Element names in any letter case, as the client's own reader does.
+bool ReadFeedback(const std::string& body, FeedbackReport& report) {
+  tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+  if (document.Parse(body.data(), body.size()) != tinyxml2::XML_SUCCESS) return false;
+  const tinyxml2::XMLElement* root = document.RootElement();
+  if (root == nullptr || !AsciiEqualsNoCase(FromUtf8(root->Name()), L"newdataset")) return false;
+  auto child = [](const tinyxml2::XMLElement* parent, const wchar_t* name) -> const tinyxml2::XMLElement* {
+    for (auto* e = parent->FirstChildElement(); e != nullptr; e = e->NextSiblingElement()) {
+      if (AsciiEqualsNoCase(FromUtf8(e->Name()), name)) return e;
+    }
+    return nullptr;
+  };
+  auto text = [](const tinyxml2::XMLElement* e) {
+    return e && e->GetText() ? ToUtf8(Trim(FromUtf8(e->GetText()))) : std::string();
+  };
+  report.osid = text(child(root, L"osid"));
+  const tinyxml2::XMLElement* feedback = child(root, L"feedback");
+  if (feedback == nullptr) return false;
+  report.email = text(child(feedback, L"email"));
+  report.problemType = text(child(feedback, L"problemtype"));
+  report.content = text(child(feedback, L"content"));
+  report.document = body;
+  return true;
+}
+
+// The self-update's version file: an INI text with the version from the app
+// folder's VERSION file and the setup program's address on this service.
+bool BuildVersionFile(const fs::path& appDir, const std::string& publicUrl, std::string& out) {
+  std::ifstream in(appDir / "VERSION");
+  std::string version;
+  if (!in || !std::getline(in, version)) return false;
+  const std::wstring trimmed = Trim(FromUtf8(version));
+  if (trimmed.empty() || trimmed.size() > 64) return false;
+  for (wchar_t c : trimmed) {
+    if (!(c == L'.' || (c >= L'0' && c <= L'9'))) return false;
+  }
+  out = "[RESOURCESTRING]\r\nVERSION=" + ToUtf8(trimmed) + "\r\nDOWNLOADURL=" + publicUrl +
+        "v1/app/setup\r\n";
+  return true;
+}
+
+}  // namespace
+
+struct UpdateService::Impl {
+  explicit Impl(ServiceOptions o) : options(std::move(o)), stores(options.catalogPath) {}
+
+  ServiceOptions options;
+  StorePool stores;
+  httplib::Server server;
+  std::string publicUrl;
+  int port = 0;
+
+  void Routes();
+};
+
+void UpdateService::Impl::Routes() {
+  server.Post("/v1/scan", [this](const httplib::Request& req, httplib::Response& res) {
+    std::string error;
+    StorePool::Lease store = stores.Acquire(error);
+    if (!store) return Answer(res, 503, "catalog unavailable\n");
+    const HandlerResult result = HandleScanRequest(req.body, *store);
+    Answer(res, result.status, result.body, result.contentType.c_str());
+  });
+
+  server.Get("/v1/driver", [this](const httplib::Request& req, httplib::Response& res) {
+    const std::string key = req.get_param_value("id");
+    if (key.empty() || key.size() > kMaxQueryValueBytes) return Answer(res, 400, "missing id\n");
+    // "os" is accepted for the client's sake; the key already names one driver.
+    std::string error;
+    StorePool::Lease store = stores.Acquire(error);
+    if (!store) return Answer(res, 503, "catalog unavailable\n");
+    const std::optional<PackageLocation> location = store->FindDriver(key);
+    if (!location) return Answer(res, 404, "unknown driver\n");
+    Answer(res, 200, publicUrl + "v1/packages/" + EncodePackageName(location->fileName) + "|" + location->md5);
+  });
+
+  server.Get(R"(/v1/packages/(.+))", [this](const httplib::Request& req, httplib::Response& res) {
+    const std::string name = req.matches[1];
+    if (!IsSafePackageName(name)) return Answer(res, 404, "not found\n");
+    std::string error;
+    StorePool::Lease store = stores.Acquire(error);
+    if (!store) return Answer(res, 503, "catalog unavailable\n");
+    if (!store->HasPackage(name)) return Answer(res, 404, "not found\n");
+    const fs::path file = ResolveInside(options.packagesDir, name);
+    if (file.empty()) return Answer(res, 404, "not found\n");
+    ServeFile(req, res, file, PackageContentType(name));
+  });
+
+  server.Post("/v1/feedback", [this](const httplib::Request& req, httplib::Response& res) {
+    if (req.body.size() > kMaxFeedbackBytes) return Answer(res, 413, "feedback too large\n");
+    FeedbackReport report;
+    if (!ReadFeedback(req.body, report)) return Answer(res, 400, "malformed feedback\n");
+    report.receivedAt = UtcNow();
+    report.remote = req.remote_addr;
+    std::string error;
+    StorePool::Lease store = stores.Acquire(error);
+    if (!store || !store->StoreFeedback(report)) return Answer(res, 503, "feedback not stored\n");
+    Answer(res, 200, "stored\n");
+  });
+
+  server.Get("/v1/app/version", [this](const httplib::Request&, httplib::Response& res) {
+    std::string file;
+    if (options.appDir.empty() || !BuildVersionFile(options.appDir, publicUrl, file)) {
+      return Answer(res, 404, "no version\n");
+    }
+    Answer(res, 200, file);
+  });
+
+  server.Get("/v1/app/setup", [this](const httplib::Request& req, httplib::Response& res) {
+    const fs::path file = options.appDir.empty() ? fs::path() : ResolveInside(options.appDir, "setup.exe");
+    if (file.empty()) return Answer(res, 404, "no setup\n");
+    ServeFile(req, res, file, "application/octet-stream");
+  });
+
+  server.Get("/v1/health", [this](const httplib::Request&, httplib::Response& res) {
+    std::string error;
+    StorePool::Lease store = stores.Acquire(error);
+    if (!store) return Answer(res, 503, "{\"status\":\"catalog unavailable\"}\n", "application/json");
+    Answer(res, 200, "{\"status\":\"ok\",\"packages\":" + std::to_string(store->PackageCount()) + "}\n",
+           "application/json");
+  });
+}
+
+UpdateService::UpdateService(ServiceOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+UpdateService::~UpdateService() { Stop(); }
+
+bool UpdateService::Bind(std::string& error) {
+  Impl& s = *impl_;
+  // Open once up front so that a bad catalog path is reported at start-up.
+  if (!s.stores.Acquire(error)) return false;
+  const int threads = s.options.threads > 0 ? s.options.threads : 1;
+  s.server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
+  s.server.set_payload_max_length(kMaxScanBodyBytes);
+  s.server.set_read_timeout(10, 0);
+  s.server.set_write_timeout(30, 0);
+  s.server.set_keep_alive_timeout(5);
+  s.Routes();
+  if (s.options.port == 0) {
+    s.port = s.server.bind_to_any_port(s.options.host);
+  } else if (s.server.bind_to_port(s.options.host, s.options.port)) {
+    s.port = s.options.port;
+  } else {
+    s.port = -1;
+  }
+  if (s.port <= 0) {
+    error = "cannot listen on " + s.options.host + ":" + std::to_string(s.options.port);
+    return false;
+  }
+  s.publicUrl = s.options.publicUrl.empty()
+                    ? "http://" + (s.options.host.find(':') != std::string::npos ? "[" + s.options.host + "]" : s.options.host) +
+                          ":" + std::to_string(s.port) + "/"
+                    : s.options.publicUrl;
+  if (s.publicUrl.back() != '/') s.publicUrl += '/';
+  return true;
+}
+
+int UpdateService::Port() const { return impl_->port; }
+const std::string& UpdateService::PublicUrl() const { return impl_->publicUrl; }
+bool UpdateService::Run() { return impl_->server.listen_after_bind(); }
+void UpdateService::Stop() { impl_->server.stop(); }
+
+}  // namespace velkor::service

@@ -1,0 +1,41 @@
+#pragma once
+// The HTTP endpoints of velkor-service over the catalog (see docs/protocol.md,
+// "Update service"). Requests are served by a fixed pool of worker threads.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace velkor::service {
+
+struct ServiceOptions {
+  std::string catalogPath;
+  std::filesystem::path packagesDir;
+  std::filesystem::path appDir;  // empty: the self-update endpoints answer 404
+  std::string host = "127.0.0.1";
+  int port = 8750;  // 0: any free port (see UpdateService::Port)
+  std::string publicUrl;  // empty: http://HOST:PORT/
+  int threads = 16;
+};
+
+class UpdateService {
+ public:
+  explicit UpdateService(ServiceOptions options);
+  ~UpdateService();
+  UpdateService(const UpdateService&) = delete;
+  UpdateService& operator=(const UpdateService&) = delete;
+
+  // Opens the catalog and binds the socket; false with the reason in error.
+  bool Bind(std::string& error);
+  int Port() const;
+  const std::string& PublicUrl() const;
+  // Serves until Stop (from another thread or a signal watcher).
+  bool Run();
+  void Stop();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace velkor::service

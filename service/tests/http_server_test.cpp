@@ -1,0 +1,341 @@
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <sstream>
+#include <thread>
+
+#include "byte_range.hpp"
+#include "catalog_import.hpp"
+#include "digest.hpp"
+#include "command_line.hpp"
+#include "http_server.hpp"
+#include "package_fixtures.hpp"
+#include "test_catalog.hpp"
+
+namespace velkor::service {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::MakeCab;
+using testing::MakeZip;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+const char* const kScan =
+    "<newdataset>\r\n<device>\r\n<driverid>2</driverid>\r\n<osid>9</osid>\r\n<date>2006-06-21</date>\r\n"
+    "<matchingid>PCI\\VEN_8086&amp;DEV_100F&amp;SUBSYS_00000000|pci\\ven_8086&amp;dev_100f</matchingid>\r\n"
+    "</device>\r\n</newdataset>\r\n";
+
+// A real service on a loopback port over a catalog imported from real packages.
+class Service : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    packages_ = temp_.Path() / "packages";
+    ASSERT_TRUE(MakeZip(temp_.Path(), packages_ / "net" / "e1000 v8.zip"));
+    ASSERT_TRUE(MakeCab(temp_.Path(), packages_ / "old.cab", "01/01/2001,1.0"));
+    WriteFile(packages_ / "not-imported.zip", "never imported");
+    WriteFile(temp_.Path() / "secret.txt", "outside the packages folder");
+    WriteFile(temp_.Path() / "app" / "VERSION", "2.1.0.7\n");
+    WriteFile(temp_.Path() / "app" / "setup.exe", "MZ setup");
+    catalog_ = (temp_.Path() / "catalog.db").string();
+    std::string error;
+    std::unique_ptr<CatalogStore> store = CatalogStore::Open(catalog_, error);
+    ASSERT_TRUE(store) << error;
+    std::ostringstream log;
+    ImportCatalog(*store, packages_, log);
+    fs::remove(packages_ / "not-imported.zip");
+    WriteFile(packages_ / "not-imported.zip", "present but not in the catalog");
+    Start({});
+  }
+
+  void Start(const std::string& publicUrl) {
+    Stop();
+    ServiceOptions options;
+    options.catalogPath = catalog_;
+    options.packagesDir = packages_;
+    options.appDir = temp_.Path() / "app";
+    options.host = "127.0.0.1";
+    options.port = 0;
+    options.publicUrl = publicUrl;
+    options.threads = 4;
+    service_ = std::make_unique<UpdateService>(options);
+    std::string error;
+    ASSERT_TRUE(service_->Bind(error)) << error;
+    runner_ = std::thread([this] { service_->Run(); });
+    client_ = std::make_unique<httplib::Client>("127.0.0.1", service_->Port());
+    client_->set_read_timeout(10, 0);
+    for (int i = 0; i < 100 && !client_->Get("/v1/health"); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+
+  void Stop() {
+    if (service_) service_->Stop();
+    if (runner_.joinable()) runner_.join();
+  }
+
+  void TearDown() override { Stop(); }
+
+  std::string DriverKey() {
+    const auto res = client_->Post("/v1/scan", kScan, "text/xml");
+    const std::size_t at = res->body.find("<hardwareid>") + 12;
+    return res->body.substr(at, res->body.find('<', at) - at);
+  }
+
+  TempFolder temp_;
+  fs::path packages_;
+  std::string catalog_;
+  std::unique_ptr<UpdateService> service_;
+  std::thread runner_;
+  std::unique_ptr<httplib::Client> client_;
+};
+
+TEST_F(Service, ScanAnswersOfferedRecordsAndRefusesMalformedBodies) {
+  auto res = client_->Post("/v1/scan", kScan, "text/xml");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  EXPECT_EQ(res->get_header_value("Content-Type"), "text/xml; charset=utf-8");
+  EXPECT_NE(res->body.find("<hardwareidentifier>PCI\\VEN_8086&amp;DEV_100F</hardwareidentifier>"),
+            std::string::npos) << res->body;
+  EXPECT_NE(res->body.find("<infdate>3-15-2010</infdate>"), std::string::npos);
+  EXPECT_NE(res->body.find("<infpath>Extract\\win7\\e1000.inf</infpath>"), std::string::npos);
+  // old.cab (2001) is older than the installed driver and never offered.
+  EXPECT_EQ(res->body.find("<Table>", res->body.find("</Table>")), std::string::npos);
+
+  for (const char* body : {"", "<newdataset>", "<?xml?>", "\xff\xfe<\0n\0"}) {
+    res = client_->Post("/v1/scan", body, "text/xml");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 400) << body;
+  }
+  res = client_->Post("/v1/scan", std::string(5 * 1024 * 1024, ' '), "text/xml");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 413);
+  EXPECT_TRUE(client_->Get("/v1/health"));  // still serving
+}
+
+TEST_F(Service, DriverLookupGivesUrlAndMd5) {
+  const std::string key = DriverKey();
+  auto res = client_->Get(("/v1/driver?id=" + key + "&os=9").c_str());
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  const std::string url = "http://127.0.0.1:" + std::to_string(service_->Port()) + "/v1/packages/net/e1000%20v8.zip";
+  EXPECT_EQ(res->body, url + "|" + DigestFile(packages_ / "net" / "e1000 v8.zip")->md5);
+
+  res = client_->Get("/v1/driver?id=0123456789abcdef01234567&os=9");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 404);
+  res = client_->Get("/v1/driver?os=9");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 400);
+
+  Start("https://updates.example.com/velkor");
+  res = client_->Get(("/v1/driver?id=" + key + "&os=4").c_str());
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->body.rfind("https://updates.example.com/velkor/v1/packages/net/e1000%20v8.zip|", 0), 0u)
+      << res->body;
+}
+
+TEST_F(Service, PackagesAreServedWholeOrByRange) {
+  const std::string file = ReadFile(packages_ / "net" / "e1000 v8.zip");
+  auto res = client_->Get("/v1/packages/net/e1000%20v8.zip");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  EXPECT_EQ(res->body, file);
+  EXPECT_EQ(res->get_header_value("Content-Length"), std::to_string(file.size()));
+  EXPECT_EQ(res->get_header_value("Content-Type"), "application/zip");
+
+  res = client_->Get("/v1/packages/net/e1000%20v8.zip", {{"Range", "bytes=10-19"}});
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 206);
+  EXPECT_EQ(res->body, file.substr(10, 10));
+  EXPECT_EQ(res->get_header_value("Content-Range"), "bytes 10-19/" + std::to_string(file.size()));
+
+  // A resumed download: from an offset to the end.
+  res = client_->Get("/v1/packages/net/e1000%20v8.zip", {{"Range", "bytes=100-"}});
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 206);
+  EXPECT_EQ(res->body, file.substr(100));
+
+  // A range running past the end is cut at the end; Content-Length says what comes.
+  res = client_->Get("/v1/packages/net/e1000%20v8.zip", {{"Range", "bytes=100-99999999"}});
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 206);
+  EXPECT_EQ(res->body, file.substr(100));
+  EXPECT_EQ(res->get_header_value("Content-Length"), std::to_string(file.size() - 100));
+
+  res = client_->Get("/v1/packages/net/e1000%20v8.zip", {{"Range", "bytes=999999-"}});
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 416);
+  EXPECT_EQ(res->get_header_value("Content-Range"), "bytes */" + std::to_string(file.size()));
+
+  // Several ranges: the whole file.
+  res = client_->Get("/v1/packages/net/e1000%20v8.zip", {{"Range", "bytes=0-1,5-6"}});
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  EXPECT_TRUE(res->body == file);
+  // A header that cannot be read at all is refused before it gets here.
+  for (const char* header : {"bytes=9-2", "items=0-1"}) {
+    res = client_->Get("/v1/packages/net/e1000%20v8.zip", {{"Range", header}});
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 416) << header;
+    EXPECT_TRUE(res->body.empty() || res->body.find("PK") == std::string::npos) << header;
+  }
+}
+
+TEST(ByteRangeHeader, Table) {
+  using Kind = ByteRange::Kind;
+  struct Case {
+    const char* header;
+    std::uint64_t size;
+    Kind kind;
+    std::uint64_t first, length;
+  };
+  const Case cases[] = {
+      {"", 100, Kind::kWhole, 0, 0},
+      {"bytes=0-9", 100, Kind::kPart, 0, 10},
+      {"bytes=90-", 100, Kind::kPart, 90, 10},
+      {"bytes=90-1000", 100, Kind::kPart, 90, 10},
+      {"bytes=99-99", 100, Kind::kPart, 99, 1},
+      {"bytes=-10", 100, Kind::kPart, 90, 10},
+      {"bytes=-1000", 100, Kind::kPart, 0, 100},
+      {"bytes=100-", 100, Kind::kUnsatisfiable, 0, 0},
+      {"bytes=-0", 100, Kind::kUnsatisfiable, 0, 0},
+      {"bytes=0-", 0, Kind::kUnsatisfiable, 0, 0},
+      {"bytes=5-4", 100, Kind::kWhole, 0, 0},
+      {"bytes=0-1,3-4", 100, Kind::kWhole, 0, 0},
+      {"bytes=99999999999999999999-", 100, Kind::kWhole, 0, 0},
+      {"bytes=-", 100, Kind::kWhole, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const ByteRange range = ReadByteRange(c.header, c.size);
+    EXPECT_EQ(range.kind, c.kind) << c.header;
+    if (c.kind == Kind::kPart) {
+      EXPECT_EQ(range.first, c.first) << c.header;
+      EXPECT_EQ(range.length, c.length) << c.header;
+    }
+  }
+}
+
+TEST_F(Service, PackageNamesCannotLeaveThePackagesFolder) {
+  for (const char* path :
+       {"/v1/packages/../secret.txt", "/v1/packages/%2e%2e/secret.txt", "/v1/packages/net/../old.cab",
+        "/v1/packages/..%2fsecret.txt", "/v1/packages/%2fetc%2fpasswd", "/v1/packages//etc/passwd",
+        "/v1/packages/net%5c..%5c..%5csecret.txt", "/v1/packages/not-imported.zip",
+        "/v1/packages/missing.zip", "/v1/packages/net"}) {
+    auto res = client_->Get(path);
+    ASSERT_TRUE(res) << path;
+    EXPECT_EQ(res->status, 404) << path;
+    EXPECT_EQ(res->body.find("outside"), std::string::npos) << path;
+  }
+  // A catalog package replaced by a link to a file outside is not served either.
+  fs::remove(packages_ / "old.cab");
+  fs::create_symlink(temp_.Path() / "secret.txt", packages_ / "old.cab");
+  auto res = client_->Get("/v1/packages/old.cab");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 404);
+}
+
+TEST_F(Service, FeedbackIsStoredWithItsArrivalTime) {
+  const std::string report =
+      "<NewDataSet>\r\n<osid>4</osid>\r\n<Feedback>\r\n<email>a@b.c</email>\r\n"
+      "<problemtype>Download Problem</problemtype>\r\n<content>It &amp; it</content>\r\n"
+      "</Feedback>\r\n</NewDataSet>\r\n";
+  auto res = client_->Post("/v1/feedback", report, "text/xml");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  for (const char* bad : {"", "<NewDataSet>", "<NewDataSet><osid>4</osid></NewDataSet>"}) {
+    res = client_->Post("/v1/feedback", bad, "text/xml");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 400) << bad;
+  }
+  res = client_->Post("/v1/feedback", std::string(70000, 'x'), "text/xml");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 413);
+
+  std::string error;
+  const std::vector<FeedbackReport> stored = CatalogStore::Open(catalog_, error)->Feedback();
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].osid, "4");
+  EXPECT_EQ(stored[0].email, "a@b.c");
+  EXPECT_EQ(stored[0].problemType, "Download Problem");
+  EXPECT_EQ(stored[0].content, "It & it");
+  EXPECT_EQ(stored[0].document, report);
+  EXPECT_EQ(stored[0].receivedAt.size(), 20u);  // 2026-12-10T05:00:00Z
+}
+
+TEST_F(Service, SelfUpdateFilesAndHealth) {
+  auto res = client_->Get("/v1/app/version");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  EXPECT_EQ(res->body, "[RESOURCESTRING]\r\nVERSION=2.1.0.7\r\nDOWNLOADURL=http://127.0.0.1:" +
+                           std::to_string(service_->Port()) + "/v1/app/setup\r\n");
+  res = client_->Get("/v1/app/setup");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->body, "MZ setup");
+  res = client_->Get("/v1/health");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->body, "{\"status\":\"ok\",\"packages\":2}\n");
+
+  WriteFile(temp_.Path() / "app" / "VERSION", "2.1; rm -rf /\n");
+  res = client_->Get("/v1/app/version");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 404);
+  fs::remove(temp_.Path() / "app" / "setup.exe");
+  res = client_->Get("/v1/app/setup");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 404);
+}
+
+TEST_F(Service, ConcurrentScansGetTheSameAnswer) {
+  const std::string expected = client_->Post("/v1/scan", kScan, "text/xml")->body;
+  std::vector<std::thread> clients;
+  std::atomic<int> good{0};
+  for (int t = 0; t < 8; ++t) {
+    clients.emplace_back([&] {
+      httplib::Client client("127.0.0.1", service_->Port());
+      for (int i = 0; i < 20; ++i) {
+        const auto res = client.Post("/v1/scan", kScan, "text/xml");
+        if (res && res->status == 200 && res->body == expected) ++good;
+      }
+    });
+  }
+  for (std::thread& t : clients) t.join();
+  EXPECT_EQ(good.load(), 160);
+}
+
+TEST(ServiceCommandLine, Verbs) {
+  struct Case {
+    std::vector<std::string> args;
+    bool ok;
+  };
+  const Case cases[] = {
+      {{"import", "--catalog", "c.db", "--packages", "p"}, true},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "127.0.0.1:8750"}, true},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "[::1]:8750", "--threads", "4",
+        "--public-url", "https://x/", "--app-dir", "a"}, true},
+      {{}, false},
+      {{"scan"}, false},
+      {{"import", "--catalog", "c.db"}, false},
+      {{"import", "--catalog", "c.db", "--packages", "p", "--listen", "h:1"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "host"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:70000"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--public-url", "ftp://x"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--threads"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--public-url", "http://a|b/"}, false},
+  };
+  for (const Case& c : cases) {
+    CommandLine line;
+    std::string error;
+    EXPECT_EQ(ParseCommandLine(c.args, line, error), c.ok) << (c.args.empty() ? "" : c.args[0]) << " " << error;
+  }
+  CommandLine line;
+  std::string error;
+  ASSERT_TRUE(ParseCommandLine({"serve", "--catalog", "c", "--packages", "p", "--listen", "[::1]:81"}, line, error));
+  EXPECT_EQ(line.options.host, "::1");
+  EXPECT_EQ(line.options.port, 81);
+}
+
+}  // namespace
+}  // namespace velkor::service

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "scan_handler.hpp"
+#include "test_catalog.hpp"
+
+namespace velkor::service {
+namespace {
+
+using testing::AddDriver;
+using testing::MemoryCatalog;
+using testing::TestDriver;
+
+std::string Device(const std::string& driverId, const std::string& osid, const std::string& date,
+                   const std::string& ids) {
+  // The client's layout: one element per line, an empty date as an empty tag,
+  // "&" escaped.
+  std::string escaped;
+  for (char c : ids) escaped += c == '&' ? std::string("&amp;") : std::string(1, c);
+  return "<device>\r\n<driverid>" + driverId + "</driverid>\r\n<osid>" + osid + "</osid>\r\n" +
+         (date.empty() ? "<date/>\r\n" : "<date>" + date + "</date>\r\n") + "<matchingid>" +
+         escaped + "</matchingid>\r\n</device>\r\n";
+}
+
+std::string Request(const std::string& devices) { return "<newdataset>\r\n" + devices + "</newdataset>\r\n"; }
+
+// (driverid, hardwareidentifier, package) of every record, in answer order.
+std::vector<std::string> Records(const std::string& answer) {
+  std::vector<std::string> records;
+  std::size_t at = 0;
+  auto field = [&](const std::string& name, std::size_t from) {
+    const std::size_t open = answer.find("<" + name + ">", from);
+    const std::size_t start = open + name.size() + 2;
+    std::string value = answer.substr(start, answer.find("</" + name + ">", start) - start);
+    for (std::size_t amp; (amp = value.find("&amp;")) != std::string::npos;) value.replace(amp, 5, "&");
+    return value;
+  };
+  while ((at = answer.find("<Table>", at)) != std::string::npos) {
+    std::string md5 = field("md5", at);
+    records.push_back(field("driverid", at) + " " + field("hardwareidentifier", at) + " " +
+                      md5.substr(md5.find("md5-of-") + 7));
+    at += 7;
+  }
+  return records;
+}
+
+class ScanHandler : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    store_ = MemoryCatalog();
+    AddDriver(*store_, {"a1.zip", "2008-01-01", "1.0", {"PCI\\VEN_1&DEV_2"}, {-1, 4}});
+    AddDriver(*store_, {"a2.zip", "2009-05-05", "2.0", {"PCI\\VEN_1&DEV_2"}, {4}});
+    AddDriver(*store_, {"a3.zip", "2009-05-05", "2.10", {"PCI\\VEN_1&DEV_2"}, {4}});
+    AddDriver(*store_, {"b.cab", "2010-01-01", "3.0", {"USB\\CLASS_09", "USB\\VID_1&PID_2"}, {-1}});
+    AddDriver(*store_, {"c64.zip", "2011-01-01", "4.0", {"PCI\\VEN_1&DEV_2"}, {9}});
+  }
+
+  HandlerResult Scan(const std::string& body) { return HandleScanRequest(body, *store_); }
+
+  std::unique_ptr<CatalogStore> store_;
+};
+
+TEST_F(ScanHandler, OfferRules) {
+  struct Case {
+    const char* what;
+    std::string osid, date, ids;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"newest date wins, then the higher version", "4", "2007-01-01", "PCI\\VEN_1&DEV_2",
+       {"7 PCI\\VEN_1&DEV_2 a3.zip"}},
+      {"a package as old as the installed driver is not newer", "4", "2009-05-05", "PCI\\VEN_1&DEV_2", {}},
+      {"no installed date: the best package", "4", "", "PCI\\VEN_1&DEV_2", {"7 PCI\\VEN_1&DEV_2 a3.zip"}},
+      {"only packages that serve the osid", "-1", "2007-06-01", "PCI\\VEN_1&DEV_2",
+       {"7 PCI\\VEN_1&DEV_2 a1.zip"}},
+      {"a 64-bit system gets its own package", "9", "", "pci\\ven_1&dev_2", {"7 PCI\\VEN_1&DEV_2 c64.zip"}},
+      {"an osid outside the client's table reads as -1", "12", "", "PCI\\VEN_1&DEV_2",
+       {"7 PCI\\VEN_1&DEV_2 a1.zip"}},
+      {"an unreadable date reads as no date", "-1", "21.06.2006--", "PCI\\VEN_1&DEV_2",
+       {"7 PCI\\VEN_1&DEV_2 a1.zip"}},
+      {"one record per ID, in the device's ID order", "-1", "2009-01-01",
+       "USB\\VID_1&PID_2&REV_0100|usb\\vid_1&pid_2|USB\\CLASS_09|PCI\\VEN_1&DEV_2",
+       {"7 USB\\VID_1&PID_2 b.cab", "7 USB\\CLASS_09 b.cab"}},
+      {"duplicate IDs are looked up once", "4", "", "pci\\ven_1&dev_2|PCI\\VEN_1&DEV_2|",
+       {"7 PCI\\VEN_1&DEV_2 a3.zip"}},
+      {"an empty ID list gets nothing", "4", "", "", {}},
+      {"an ID no package lists gets nothing", "4", "", "acpi\\pnp0a03", {}},
+  };
+  for (const Case& c : cases) {
+    const HandlerResult result = Scan(Request(Device("7", c.osid, c.date, c.ids)));
+    EXPECT_EQ(result.status, 200) << c.what;
+    EXPECT_EQ(Records(result.body), c.expected) << c.what;
+  }
+}
+
+TEST_F(ScanHandler, RecordsFollowDeviceOrderAndSkipDevicesWithoutAUsableNumber) {
+  const HandlerResult result = Scan(Request(
+      Device("12", "-1", "", "USB\\CLASS_09") + Device("-1", "-1", "", "USB\\CLASS_09") +
+      Device("x", "-1", "", "USB\\CLASS_09") + Device("", "-1", "", "USB\\CLASS_09") +
+      Device("3", "4", "", "PCI\\VEN_1&DEV_2|USB\\CLASS_09")));
+  EXPECT_EQ(Records(result.body), (std::vector<std::string>{"12 USB\\CLASS_09 b.cab",
+                                                            "3 PCI\\VEN_1&DEV_2 a3.zip"}));
+}
+
+TEST_F(ScanHandler, AnswerLayoutIsExact) {
+  const HandlerResult result = Scan(Request(Device("5", "9", "2006-06-21", "PCI\\VEN_1&DEV_2")));
+  EXPECT_EQ(result.contentType, "text/xml; charset=utf-8");
+  EXPECT_EQ(result.body,
+            "<NewDataSet>\r\n"
+            "<Table>\r\n"
+            "<driverid>5</driverid>\r\n"
+            "<hardwareidentifier>PCI\\VEN_1&amp;DEV_2</hardwareidentifier>\r\n"
+            "<hardwareid>key-c64.zip</hardwareid>\r\n"
+            "<infdate>1-1-2011</infdate>\r\n"
+            "<infpath>Extract\\drv\\a.inf</infpath>\r\n"
+            "<version>4.0</version>\r\n"
+            "<isSpecificCase>0</isSpecificCase>\r\n"
+            "<md5>md5-of-c64.zip</md5>\r\n"
+            "<isInstall>1</isInstall>\r\n"
+            "<signer>Signer of c64.zip</signer>\r\n"
+            "</Table>\r\n"
+            "</NewDataSet>\r\n");
+  EXPECT_EQ(Scan(Request("")).body, "<NewDataSet/>\r\n");
+  EXPECT_EQ(Scan("<newdataset/>").body, "<NewDataSet/>\r\n");
+}
+
+TEST_F(ScanHandler, ElementNamesInAnyCaseAndExtraElementsAreAccepted) {
+  const HandlerResult result = Scan(
+      "<?xml version=\"1.0\"?><!-- c --><NEWDATASET><Device><DriverID> 4 </DriverID><extra/>"
+      "<OSID>-1</OSID><Date></Date><MatchingId><![CDATA[USB\\CLASS_09]]></MatchingId></Device>"
+      "<other><device><driverid>9</driverid><matchingid>usb\\class_09</matchingid></device></other>"
+      "</NEWDATASET>");
+  EXPECT_EQ(Records(result.body), (std::vector<std::string>{"4 USB\\CLASS_09 b.cab"}));
+}
+
+TEST_F(ScanHandler, MalformedRequestsAreRefused) {
+  const std::pair<std::string, int> cases[] = {
+      {"", 400},
+      {"<", 400},
+      {"not xml at all", 400},
+      {"<newdataset>", 400},
+      {"<newdataset><device></newdataset>", 400},
+      {"<other/>", 400},
+      {std::string("<newdataset>\0</newdataset>", 26), 400},
+      {std::string(200000, '<'), 400},
+      {std::string(20000, 'x'), 400},
+  };
+  for (const auto& [body, status] : cases) {
+    EXPECT_EQ(Scan(body).status, status) << body.substr(0, 40);
+  }
+  std::string deep;
+  for (int i = 0; i < 100000; ++i) deep += "<a>";
+  EXPECT_EQ(Scan("<newdataset>" + deep).status, 400);
+}
+
+TEST_F(ScanHandler, BoundsOnSizeAndDeviceCount) {
+  EXPECT_EQ(Scan(std::string(kMaxScanBodyBytes + 1, ' ')).status, 413);
+  std::string devices;
+  for (std::size_t i = 0; i <= kMaxScanDevices; ++i) devices += "<device><driverid>1</driverid></device>";
+  EXPECT_EQ(Scan(Request(devices)).status, 400);
+}
+
+TEST_F(ScanHandler, EntitiesNeverReachOutsideTheDocument) {
+  const HandlerResult result = Scan(
+      "<!DOCTYPE newdataset [<!ENTITY e SYSTEM \"file:///etc/passwd\"><!ENTITY b \"USB\\CLASS_09\">]>"
+      "<newdataset><device><driverid>1</driverid><osid>-1</osid>"
+      "<matchingid>&e;|&b;|&#85;SB\\CLASS_09</matchingid></device></newdataset>");
+  EXPECT_EQ(result.body.find("root:"), std::string::npos);
+  // Character references are read; declared entities are not expanded.
+  EXPECT_EQ(Records(result.body), (std::vector<std::string>{"1 USB\\CLASS_09 b.cab"}));
+}
+
+}  // namespace
+}  // namespace velkor::service
