@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "app/velkorctl/verb_inventory.hpp"
 #include "app/velkorctl/verb_settings.hpp"
 #include "app/velkorctl/verb_sysinfo.hpp"
 #include "base/utf.hpp"
@@ -39,6 +40,8 @@ int RunHelp(const Args& args, const Console& console);
 const Verb kVerbs[] = {
     {L"help", L"help", L"show this list of commands", RunHelp},
     {L"version", L"version | --version", L"print the program version", RunVersion},
+    {L"inventory", L"inventory [--json]", L"list this machine's devices and drivers", RunInventory},
+    {L"osversion", L"osversion", L"print the OS version code and version", RunOsVersion},
     {L"settings", L"settings [--json|reset|set NAME VALUE]", L"show or change the settings, folders and lists", RunSettings},
     {L"sysinfo", L"sysinfo [--json]", L"print the machine summary and the program version", RunSysinfo},
 };

@@ -6,13 +6,8 @@
 #include "base/utf.hpp"
 #include "inventory/system_information.hpp"
 #include "inventory/system_text.hpp"
-
-// The OS version code comes from the inventory's enumeration code; a build
-// without it leaves the line out.
-#if __has_include("inventory/os_version_code.hpp")
 #include "inventory/os_version_code.hpp"
-#define VELKOR_HAS_OS_VERSION_CODE 1
-#endif
+#include "inventory/signed_driver_table.hpp"
 
 namespace velkor::ctl {
 namespace {
@@ -26,24 +21,22 @@ struct Summary {
   std::wstring model;
   bool administrator = false;
   std::wstring version;
-#ifdef VELKOR_HAS_OS_VERSION_CODE
   int osVersionCode = -1;
-#endif
 };
 
 Summary Gather() {
   Summary s;
   s.computerName = GetComputerNameText();
   s.operatingSystem = GetOperatingSystemName();
+  // The memory total comes over WMI; its service may be stopped.
+  EnsureWmiServiceRunning();
   s.totalMemory = CPhysicalMemoryInfo().TotalText();
   s.processor = GetProcessorName();
   s.processorShown = CutProcessorName(s.processor);
   s.model = GetModelName();
   s.administrator = IsAdministrator();
   s.version = GetAppVersion();
-#ifdef VELKOR_HAS_OS_VERSION_CODE
   s.osVersionCode = GetOSVersionCode().code;
-#endif
   return s;
 }
 
@@ -71,9 +64,7 @@ int RunSysinfo(const std::vector<std::wstring>& args, const Console& console) {
         {"administrator", s.administrator},
         {"version", ToUtf8(s.version)},
     };
-#ifdef VELKOR_HAS_OS_VERSION_CODE
     doc["os_version_code"] = s.osVersionCode;
-#endif
     console.OutBytes(doc.dump(2) + "\n");
     return kExitOk;
   }
@@ -89,9 +80,7 @@ int RunSysinfo(const std::vector<std::wstring>& args, const Console& console) {
   line(L"Model:", s.model);
   line(L"Administrator:", s.administrator ? L"yes" : L"no");
   line(L"Program version:", s.version);
-#ifdef VELKOR_HAS_OS_VERSION_CODE
   line(L"OS version code:", std::to_wstring(s.osVersionCode));
-#endif
   return kExitOk;
 }
 
