@@ -12,7 +12,9 @@
 namespace velkor {
 namespace {
 
-size_t Utf16Length(wchar_t c) { return static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1; }
+// A wide character outside the basic plane takes two UTF-16 units; where
+// wchar_t is a UTF-16 unit itself, each one is one.
+size_t Utf16Length(wchar_t c) { return (static_cast<std::uint32_t>(c) >> 16) != 0 ? 2 : 1; }
 
 // The candidate buffer holds 2047 UTF-16 units and a terminator. A list that
 // does not fit keeps only the candidates that fit whole: a cut-off ID would be

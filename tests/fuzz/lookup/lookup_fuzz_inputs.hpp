@@ -10,10 +10,11 @@
 
 namespace velkor::fuzz {
 
-// Loads the input as a markup document (UTF-8, or UTF-16LE when the first byte
-// is odd), then runs cursor and append operations chosen by the input's last
-// bytes. A document that loaded must still load to the same elements and texts
-// after the appends.
+// The first byte chooses: with bit 1 clear, the rest is a received document
+// (UTF-8, or UTF-16LE when bit 0 is set) that is loaded, then navigated and
+// appended to by operations chosen by its last bytes; with bit 1 set, the rest
+// is a script of appends and cursor moves that builds a document, which must
+// load back to exactly what was appended.
 std::string RunMarkupInput(const std::uint8_t* data, std::size_t size);
 
 // Reads the input as a scan answer against a fixed table of devices and checks
