@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "app/velkorctl/verb_inventory.hpp"
 #include "base/utf.hpp"
 #include "velkor_version.h"
 
@@ -37,6 +38,8 @@ int RunHelp(const Args& args, const Console& console);
 const Verb kVerbs[] = {
     {L"help", L"help", L"show this list of commands", RunHelp},
     {L"version", L"version | --version", L"print the program version", RunVersion},
+    {L"inventory", L"inventory [--json]", L"list this machine's devices and drivers", RunInventory},
+    {L"osversion", L"osversion", L"print the OS version code and version", RunOsVersion},
 };
 
 int RunHelp(const Args& args, const Console& console) {
