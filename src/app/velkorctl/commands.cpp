@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/velkorctl/verb_inventory.hpp"
+#include "app/velkorctl/verb_lookup.hpp"
 #include "base/utf.hpp"
 #include "velkor_version.h"
 
@@ -40,6 +41,10 @@ const Verb kVerbs[] = {
     {L"version", L"version | --version", L"print the program version", RunVersion},
     {L"inventory", L"inventory [--json]", L"list this machine's devices and drivers", RunInventory},
     {L"osversion", L"osversion", L"print the OS version code and version", RunOsVersion},
+    {L"request", L"request [--inventory FILE]", L"print the scan request for this machine or a saved inventory",
+     RunRequest},
+    {L"match", L"match --answer FILE [--inventory FILE] [--json]",
+     L"match an answer of the update service to the devices", RunMatch},
 };
 
 int RunHelp(const Args& args, const Console& console) {
