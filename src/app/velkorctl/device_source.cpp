@@ -34,6 +34,14 @@ BOOL WINAPI StopScanOnCtrlC(DWORD event) {
   return TRUE;
 }
 
+class CtrlCStopsScan {
+ public:
+  CtrlCStopsScan() { ::SetConsoleCtrlHandler(StopScanOnCtrlC, TRUE); }
+  ~CtrlCStopsScan() { ::SetConsoleCtrlHandler(StopScanOnCtrlC, FALSE); }
+  CtrlCStopsScan(const CtrlCStopsScan&) = delete;
+  CtrlCStopsScan& operator=(const CtrlCStopsScan&) = delete;
+};
+
 bool ScanThisMachine(RecordTable& table, std::int32_t& count, const Console& console) {
   DeviceTableFiller filler(table);
   const ProgressCallback progress = [&](const DeviceRecord* record, int) {
@@ -41,13 +49,12 @@ bool ScanThisMachine(RecordTable& table, std::int32_t& count, const Console& con
   };
   CDriverScannerApp& engine = TheDriverScannerApp();
   engine.EngineState = kEngineRunning;
-  ::SetConsoleCtrlHandler(StopScanOnCtrlC, TRUE);
   std::int32_t result = kResultFailed;
   {
+    const CtrlCStopsScan ctrlC;
     WinEnumerationPlatform platform;
     result = RunDeviceScan(platform, engine, progress);
   }
-  ::SetConsoleCtrlHandler(StopScanOnCtrlC, FALSE);
   if (result == kResultScanStopped) {
     console.Err(L"velkorctl: the scan was stopped\n");
     return false;
