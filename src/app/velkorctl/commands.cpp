@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/velkorctl/verb_inventory.hpp"
+#include "app/velkorctl/verb_lookup.hpp"
 #include "app/velkorctl/verb_settings.hpp"
 #include "app/velkorctl/verb_sysinfo.hpp"
 #include "base/utf.hpp"
@@ -42,8 +43,11 @@ const Verb kVerbs[] = {
     {L"version", L"version | --version", L"print the program version", RunVersion},
     {L"inventory", L"inventory [--json]", L"list this machine's devices and drivers", RunInventory},
     {L"osversion", L"osversion", L"print the OS version code and version", RunOsVersion},
-    {L"settings", L"settings [--json|reset|set NAME VALUE]", L"show or change the settings, folders and lists", RunSettings},
-    {L"sysinfo", L"sysinfo [--json]", L"print the machine summary and the program version", RunSysinfo},
+    {L"request", L"request [--inventory FILE]", L"print the scan request for this machine or a saved inventory",
+     RunRequest},
+    {L"match", L"match --answer FILE [--inventory FILE] [--json]",
+     L"match an answer of the update service to the devices", RunMatch},
+>>>>>>> lookup
 };
 
 int RunHelp(const Args& args, const Console& console) {
