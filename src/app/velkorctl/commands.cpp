@@ -47,7 +47,8 @@ const Verb kVerbs[] = {
      RunRequest},
     {L"match", L"match --answer FILE [--inventory FILE] [--json]",
      L"match an answer of the update service to the devices", RunMatch},
->>>>>>> lookup
+    {L"settings", L"settings [--json|reset|set NAME VALUE]", L"show or change the settings, folders and lists", RunSettings},
+    {L"sysinfo", L"sysinfo [--json]", L"print the machine summary and the program version", RunSysinfo},
 };
 
 int RunHelp(const Args& args, const Console& console) {
