@@ -2,14 +2,14 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <vector>
 
+#include "core/file_bytes.hpp"
 #include "inventory/device_enumeration.hpp"
 #include "inventory/device_table_filler.hpp"
 #include "inventory/driver_scanner_app.hpp"
 #include "inventory/enumeration_platform_win.hpp"
 #include "inventory/inventory_json.hpp"
-#include "platform/unique_handle.hpp"
 
 namespace velkor::ctl {
 namespace {
@@ -42,19 +42,45 @@ class CtrlCStopsScan {
   CtrlCStopsScan& operator=(const CtrlCStopsScan&) = delete;
 };
 
-bool ScanThisMachine(RecordTable& table, std::int32_t& count, const Console& console) {
+}  // namespace
+
+bool ReadFileBytes(const std::wstring& path, std::size_t limit, std::string& bytes, std::wstring& error) {
+  std::vector<std::uint8_t> data;
+  switch (velkor::ReadFileBytes(path, limit, data)) {
+    case ReadResult::Ok:
+      bytes.assign(data.begin(), data.end());
+      return true;
+    case ReadResult::TooLarge:
+      error = L"'" + path + L"' is larger than " + std::to_wstring(limit / (1024 * 1024)) + L" MiB";
+      return false;
+    case ReadResult::NotFound:
+    case ReadResult::Failed:
+      break;
+  }
+  error = L"cannot read '" + path + L"': " + SystemMessage(::GetLastError());
+  return false;
+}
+
+bool ScanThisMachine(RecordTable& table, std::int32_t& count, const Console& console, bool showProgress) {
   DeviceTableFiller filler(table);
-  const ProgressCallback progress = [&](const DeviceRecord* record, int) {
+  int shown = -1;
+  const ProgressCallback progress = [&](const DeviceRecord* record, int percent) {
     if (record != nullptr) filler.Add(*record);
+    if (showProgress && percent != shown) {
+      shown = percent;
+      console.Out(L"\rScanning devices: " + std::to_wstring(percent) + L"%   ");
+    }
   };
   CDriverScannerApp& engine = TheDriverScannerApp();
   engine.EngineState = kEngineRunning;
   std::int32_t result = kResultFailed;
+  std::size_t dropped = 0;
   {
     const CtrlCStopsScan ctrlC;
     WinEnumerationPlatform platform;
-    result = RunDeviceScan(platform, engine, progress);
+    result = RunDeviceScan(platform, engine, progress, &dropped);
   }
+  if (showProgress) console.Out(L"\r                          \r");
   if (result == kResultScanStopped) {
     console.Err(L"velkorctl: the scan was stopped\n");
     return false;
@@ -63,48 +89,17 @@ bool ScanThisMachine(RecordTable& table, std::int32_t& count, const Console& con
     console.Err(L"velkorctl: the device scan failed: no device list could be read\n");
     return false;
   }
+  if (dropped > 0) {
+    console.Err(L"velkorctl: " + std::to_wstring(dropped) + L" devices past the first " +
+                std::to_wstring(kScanTableCapacity) + L" were not listed\n");
+  }
   count = filler.Count();
-  return true;
-}
-
-}  // namespace
-
-bool ReadFileBytes(const std::wstring& path, std::size_t limit, std::string& bytes, std::wstring& error) {
-  UniqueHandle<KernelHandleTraits> file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    error = L"cannot open '" + path + L"': " + SystemMessage(::GetLastError());
-    return false;
-  }
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size)) {
-    error = L"cannot read '" + path + L"': " + SystemMessage(::GetLastError());
-    return false;
-  }
-  if (size.QuadPart < 0 || static_cast<std::uint64_t>(size.QuadPart) > limit) {
-    error = L"'" + path + L"' is larger than " + std::to_wstring(limit / (1024 * 1024)) + L" MiB";
-    return false;
-  }
-  std::string data(static_cast<std::size_t>(size.QuadPart), '\0');
-  std::size_t done = 0;
-  while (done < data.size()) {
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
-    if (!::ReadFile(file.get(), data.data() + done, want, &got, nullptr)) {
-      error = L"cannot read '" + path + L"': " + SystemMessage(::GetLastError());
-      return false;
-    }
-    if (got == 0) break;  // the file shrank while it was read
-    done += got;
-  }
-  data.resize(done);
-  bytes = std::move(data);
   return true;
 }
 
 bool LoadDeviceTable(const std::wstring& inventoryPath, RecordTable& table, std::int32_t& count,
                      const Console& console) {
-  if (inventoryPath.empty()) return ScanThisMachine(table, count, console);
+  if (inventoryPath.empty()) return ScanThisMachine(table, count, console, false);
   std::string bytes;
   std::wstring error;
   if (!ReadFileBytes(inventoryPath, kMaxInventoryJsonBytes, bytes, error)) {

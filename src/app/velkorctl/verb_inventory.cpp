@@ -1,36 +1,16 @@
 #include "app/velkorctl/verb_inventory.hpp"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <array>
 
 #include "app/velkorctl/commands.hpp"
 #include "base/utf.hpp"
-#include "inventory/device_enumeration.hpp"
-#include "inventory/device_table_filler.hpp"
-#include "inventory/driver_scanner_app.hpp"
-#include "inventory/enumeration_platform_win.hpp"
+#include "app/velkorctl/device_source.hpp"
 #include "inventory/inventory_json.hpp"
+#include "inventory/os_version_code.hpp"
 
 namespace velkor::ctl {
 namespace {
-
-// Ctrl+C during a scan asks the scan to stop, the way the scan page's Stop
-// button does, instead of killing the process half-way.
-BOOL WINAPI StopScanOnCtrlC(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-  TheDriverScannerApp().RequestAbort(kStopScan);
-  return TRUE;
-}
-
-class CtrlCStopsScan {
- public:
-  CtrlCStopsScan() { ::SetConsoleCtrlHandler(StopScanOnCtrlC, TRUE); }
-  ~CtrlCStopsScan() { ::SetConsoleCtrlHandler(StopScanOnCtrlC, FALSE); }
-  CtrlCStopsScan(const CtrlCStopsScan&) = delete;
-  CtrlCStopsScan& operator=(const CtrlCStopsScan&) = delete;
-};
 
 void PrintTable(const RecordTable& table, std::int32_t count, const Console& console) {
   struct Column {
@@ -87,44 +67,12 @@ int RunInventory(const std::vector<std::wstring>& args, const Console& console) 
   }
 
   RecordTable table(kDeviceTableCapacity);
-  DeviceTableFiller filler(table);
-  const bool showProgress = !json && console.OutIsConsole();
-  int shown = -1;
-  const ProgressCallback progress = [&](const DeviceRecord* record, int percent) {
-    if (record != nullptr) filler.Add(*record);
-    if (showProgress && percent != shown) {
-      shown = percent;
-      console.Out(L"\rScanning devices: " + std::to_wstring(percent) + L"%   ");
-    }
-  };
-
-  CDriverScannerApp& engine = TheDriverScannerApp();
-  engine.EngineState = kEngineRunning;
-  std::int32_t result = 0;
-  std::size_t dropped = 0;
-  {
-    const CtrlCStopsScan ctrlC;
-    WinEnumerationPlatform platform;
-    result = RunDeviceScan(platform, engine, progress, &dropped);
-  }
-  if (showProgress) console.Out(L"\r                          \r");
-
-  if (result == kResultScanStopped) {
-    console.Err(L"velkorctl: the scan was stopped\n");
-    return kExitFailure;
-  }
-  if (result != kResultCompleted) {
-    console.Err(L"velkorctl: the device scan failed: no device list could be read\n");
-    return kExitFailure;
-  }
-  if (dropped > 0) {
-    console.Err(L"velkorctl: " + std::to_wstring(dropped) + L" devices past the first " +
-                std::to_wstring(kScanTableCapacity) + L" were not listed\n");
-  }
+  std::int32_t count = 0;
+  if (!ScanThisMachine(table, count, console, !json && console.OutIsConsole())) return kExitFailure;
   if (json) {
-    console.OutBytes(WriteInventoryJson(table, static_cast<std::size_t>(filler.Count())));
+    console.OutBytes(WriteInventoryJson(table, static_cast<std::size_t>(count)));
   } else {
-    PrintTable(table, filler.Count(), console);
+    PrintTable(table, count, console);
   }
   return kExitOk;
 }
