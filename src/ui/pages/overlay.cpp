@@ -64,7 +64,10 @@ void CNagTransparentDlg::OnShown(bool visible) {
     host_.SetOverlayShown(true);
     if (CGlobalUINag* popup = PopupOfKind(host_.PopupKind())) {
       CentreWindow(popup->hwnd(), host_.MainWindow());
-      SetWindowPos(popup->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+      // ShowWindow, not SetWindowPos: the pop-up learns that it is shown from
+      // WM_SHOWWINDOW.
+      ShowWindow(popup->hwnd(), SW_SHOW);
+      SetWindowPos(popup->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
       SetForegroundWindow(popup->hwnd());
     }
   } else {
