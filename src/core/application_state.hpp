@@ -1,0 +1,71 @@
+#pragma once
+// The shared state of a run that is not window code: settings, working folders,
+// the persisted lists and the flags through which pages and workers coordinate.
+// The main window object derives from it and adds the windows; the console front
+// end uses it as it is, so both start the engine the same way.
+
+#include <cstdint>
+#include <string>
+
+#include "core/list_file.hpp"
+#include "core/operation_bracket.hpp"
+#include "core/settings.hpp"
+#include "core/working_folders.hpp"
+#include "inventory/device_record.hpp"
+
+namespace velkor {
+
+enum class ListKind { Download, Backup };
+
+class CApplicationState : public OperationHost, public WorkingFolders {
+ public:
+  // Reads the settings, forms and creates the working folders, then loads the
+  // download list and the backup list.
+  explicit CApplicationState(const std::wstring& app_name,
+                             const FolderSources& sources = FolderSources::FromSystem());
+  virtual ~CApplicationState() = default;
+  CApplicationState(const CApplicationState&) = delete;
+  CApplicationState& operator=(const CApplicationState&) = delete;
+
+  std::wstring ListPath(ListKind which) const;
+  StringMap& List(ListKind which) { return which == ListKind::Download ? m_DownloadList : m_BackupList; }
+  // Reads the list's file into the list (see LoadListFile for what a missing or
+  // damaged file does). No message is shown.
+  void LoadList(ListKind which);
+  // Writes the list's file; false when it could not be written (the previous
+  // file then stays as it was).
+  bool SaveList(ListKind which);
+
+  // The operation bracket: disables closing (the header's Close button, the
+  // system menu's Close) and marks the operation, then disables navigation.
+  void BeginOperation() override;
+  void EndOperation() override;
+  bool OperationInProgress() const { return m_bOperationInProgress != 0; }
+
+  CSettings m_Settings;
+  StringMap m_DownloadList;
+  StringMap m_BackupList;
+  StringMap m_InstallList;
+  int m_nPopupKind = 0;
+  int m_nPopupArg = 0;
+  bool m_bOverlayShown = false;
+  bool m_bPopupShown = false;
+  bool m_bShowRescan = false;
+  bool m_bShowLastScan = false;
+  bool m_bMessageBoxOpen = false;
+  // The device table; its first record owns the update table of the last scan.
+  RecordTable m_Devices{kDeviceTableCapacity};
+  std::int32_t m_nDeviceCount = 0;
+  std::int32_t m_nUpdateCount = 0;
+  bool m_bAbortRequested = false;
+  bool m_bScanFinished = false;
+  // Written by a worker, read by the UI thread: a whole integer each time.
+  volatile long m_bOperationInProgress = 0;
+
+ protected:
+  // Window parts of the bracket; the console front end has none.
+  virtual void SetCloseEnabled(bool /*enabled*/) {}
+  virtual void SetNavigationEnabled(bool /*enabled*/) {}
+};
+
+}  // namespace velkor

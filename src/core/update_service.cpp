@@ -1,0 +1,121 @@
+#include "core/update_service.hpp"
+
+#include <cwchar>
+
+namespace velkor {
+namespace {
+
+constexpr DWORD kPauseBetweenCalls = 1024;  // ms
+
+template <typename Fn>
+Fn EntryPoint(HMODULE module, WORD ordinal) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
+}
+
+bool SafeCall(const std::function<bool(wchar_t* server)>& call, wchar_t* server) {
+  try {
+    return call(server);
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace
+
+CUpdateService::~CUpdateService() = default;
+
+std::wstring CUpdateService::TakeAnswer(wchar_t* answer) const {
+  if (answer == nullptr) return {};
+  std::wstring text(answer, wcsnlen(answer, kNetworkAnswerLimit));
+  // Only the component may free what it allocated; without its release entry
+  // the text is left to it rather than freed on the wrong heap.
+  if (m_pReleaseAnswer != nullptr) m_pReleaseAnswer(answer);
+  return text;
+}
+
+bool CUpdateService::Load(const std::wstring& folder) {
+  m_nLoaded = 0;
+  m_pReleaseAnswer = nullptr;
+  m_pScanLookup = nullptr;
+  m_pDriverLookup = nullptr;
+  m_pSendFeedback = nullptr;
+  m_hLibrary.reset(LoadLibraryExW((folder + kNetworkLibraryName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  if (!m_hLibrary) return false;
+  m_nLoaded = 1;
+  const HMODULE module = m_hLibrary.get();
+  m_pReleaseAnswer = EntryPoint<ReleaseAnswerFn>(module, kOrdinalReleaseAnswer);
+  m_pScanLookup = EntryPoint<ScanLookupFn>(module, kOrdinalScanLookup);
+  m_pDriverLookup = EntryPoint<DriverLookupFn>(module, kOrdinalDriverLookup);
+  m_pSendFeedback = EntryPoint<SendFeedbackFn>(module, kOrdinalSendFeedback);
+  for (std::size_t i = 0; i < std::size(kOtherNetworkOrdinals); ++i) {
+    m_pOther[i] = GetProcAddress(module, MAKEINTRESOURCEA(kOtherNetworkOrdinals[i]));
+  }
+  return true;
+}
+
+bool CUpdateService::ScanLookup(wchar_t* server, const std::wstring& request, std::wstring& answer) const {
+  if (m_pScanLookup == nullptr) return false;
+  wchar_t* text = nullptr;
+  const bool ok = m_pScanLookup(server, request.c_str(), &text) != FALSE;
+  std::wstring taken = TakeAnswer(text);
+  if (ok) answer = std::move(taken);
+  return ok;
+}
+
+bool CUpdateService::DriverLookup(wchar_t* server, const std::wstring& hardware_id, const std::wstring& os_code,
+                                  std::wstring& answer) const {
+  if (m_pDriverLookup == nullptr) return false;
+  wchar_t* text = nullptr;
+  const bool ok = m_pDriverLookup(server, hardware_id.c_str(), os_code.c_str(), &text) != FALSE;
+  std::wstring taken = TakeAnswer(text);
+  if (ok) answer = std::move(taken);
+  return ok;
+}
+
+bool CUpdateService::SendFeedback(const std::wstring& feedback) const {
+  if (m_pSendFeedback == nullptr) return false;
+  try {
+    return m_pSendFeedback(feedback.c_str()) != FALSE;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool CUpdateService::CallWithFallback(const std::function<bool(wchar_t* server)>& call) {
+  wchar_t server[kServerBufferChars] = {};
+  const bool first = SafeCall(call, server);
+  PumpPendingMessages();
+  Sleep(kPauseBetweenCalls);
+  PumpPendingMessages();
+  if (first) return true;
+  wcsncpy(server, kFallbackServer, kServerBufferChars - 1);
+  server[kServerBufferChars - 1] = L'\0';
+  return SafeCall(call, server);
+}
+
+bool CUpdateService::ScanLookupWithFallback(const std::wstring& request, std::wstring& answer) const {
+  return CallWithFallback([&](wchar_t* server) { return ScanLookup(server, request, answer); });
+}
+
+bool CUpdateService::DriverLookupWithFallback(const std::wstring& hardware_id, const std::wstring& os_code,
+                                              std::wstring& answer) const {
+  return CallWithFallback([&](wchar_t* server) { return DriverLookup(server, hardware_id, os_code, answer); });
+}
+
+void PumpPendingMessages() {
+  MSG msg;
+  bool quit = false;
+  int quit_code = 0;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      quit = true;
+      quit_code = static_cast<int>(msg.wParam);
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (quit) PostQuitMessage(quit_code);
+}
+
+}  // namespace velkor

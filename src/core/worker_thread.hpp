@@ -1,0 +1,17 @@
+#pragma once
+// Starting a page's work on a worker thread: normal priority, default stack,
+// running at once, the work bracketed by BeginOperation/EndOperation so that
+// navigation comes back however the work ends.
+
+#include <functional>
+
+#include "core/operation_bracket.hpp"
+#include "platform/unique_handle.hpp"
+
+namespace velkor {
+
+// The thread's handle (to wait on or to let go); empty when the thread could not
+// be started, in which case nothing was disabled.
+UniqueKernelHandle StartWorker(OperationHost& host, std::function<void()> work);
+
+}  // namespace velkor

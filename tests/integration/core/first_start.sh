@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# velkor.exe in a fresh prefix: what a first start leaves behind (settings,
+# folders, the text file byte for byte), one instance only with the first one
+# brought to the front, the start modes, and the message when the network
+# component is missing.
+set -euo pipefail
+
+# The program has windows: give it a display.
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a bash "$0" "$@"; fi
+
+run() { "$VELKOR_WINE_RUN" "$@"; }
+probe() { run "$VELKOR_BUILD_DIR/tests/integration/core/window_probe.exe" "$@"; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+check() { local what="$1" got="$2" want="$3"; [ "$got" == "$want" ] || fail "$what: got '$got', want '$want'"; echo "ok: $what"; }
+strip() { tr -d '\r'; }
+
+prefix="$VELKOR_WINEPREFIX"
+app="$prefix/drive_c/velkor-test"
+mkdir -p "$app"
+cp "$VELKOR_BUILD_DIR/src/app/velkor/velkor.exe" "$app/"
+cp "$VELKOR_BUILD_DIR/tests/unit/core/fake_network/Network.dll" "$app/"
+
+first_pid=""
+start_velkor() {  # start_velkor [ARG]: starts the program and waits for its window
+  run "$app/velkor.exe" "$@" &
+  first_pid=$!
+  probe wait Velkor 30000 || fail "no main window for '$*'"
+}
+stop_velkor() {
+  probe close Velkor || fail "nothing to close"
+  local rc=0
+  wait "$first_pid" || rc=$?
+  check "exit code of the first instance" "$rc" 0
+  probe gone Velkor 10000 || fail "window still there"
+}
+
+# 1. First start.
+start_velkor
+check "start mode without argument" "$(probe text Velkor 1000 | strip)" "Start mode: 0"
+settings="$(run reg query 'HKCU\software\VELKOR Brenn\Settings' | strip)"
+echo "$settings"
+grep -Eq '^ +AutoScan +REG_DWORD +0x1$' <<<"$settings" || fail "AutoScan is not the number 1"
+appdata_win='C:\users\'"$(ls "$prefix/drive_c/users" | grep -v -i public | head -n1)"'\AppData\Roaming'
+grep -Fq "DownloadLoc    REG_SZ    $appdata_win\\Velkor\\Download\\" <<<"$settings" || fail "DownloadLoc"
+grep -Fq "BackupLoc    REG_SZ    $appdata_win\\Velkor\\Backup\\" <<<"$settings" || fail "BackupLoc"
+data="$(echo "$prefix"/drive_c/users/*/AppData/Roaming/Velkor)"
+for d in "$data" "$data/Download" "$data/Backup" "$prefix/drive_c/Program Files/Velkor"; do
+  [ -d "$d" ] || fail "folder missing: $d"
+done
+echo "ok: data, download, backup and program folders exist"
+cmp "$prefix/drive_c/Program Files/Velkor/velkor.ini" "$VELKOR_SOURCE_DIR/tests/fixtures/core/velkor.ini" \
+  || fail "velkor.ini differs from the expected bytes"
+echo "ok: velkor.ini byte for byte"
+
+# 2. A second start while the first runs minimised.
+probe minimize Velkor || fail "could not minimise"
+check "minimised" "$(probe state Velkor | strip | cut -d' ' -f2)" "iconic=1"
+rc=0; run "$app/velkor.exe" 3 || rc=$?
+check "exit code of the second instance" "$rc" 1
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  state="$(probe state Velkor | strip)"
+  [ "${state%% foreground*}" == "visible=1 iconic=0" ] && break
+  sleep 0.3
+done
+check "first window restored" "${state%% foreground*}" "visible=1 iconic=0"
+stop_velkor
+
+# 3. Start modes.
+for pair in 1:1 2:2 3:3 7:0 x:0 02:2; do
+  start_velkor "${pair%%:*}"
+  check "start mode for '${pair%%:*}'" "$(probe text Velkor 1000 | strip)" "Start mode: ${pair##*:}"
+  stop_velkor
+done
+
+# 4. An emptied download folder setting comes back as the default.
+run reg add 'HKCU\software\VELKOR Brenn\Settings' /v DownloadLoc /t REG_SZ /d "" /f >/dev/null
+start_velkor
+stop_velkor
+grep -Fq "DownloadLoc    REG_SZ    $appdata_win\\Velkor\\Download\\" <<<"$(run reg query 'HKCU\software\VELKOR Brenn\Settings' | strip)" \
+  || fail "DownloadLoc not written back"
+echo "ok: empty DownloadLoc written back"
+
+# 5. Without the network component: one message, then the window as usual.
+rm "$app/Network.dll"
+run "$app/velkor.exe" &
+first_pid=$!
+probe find-message Velkor "Network.dll not found. Update results will not be shown. Please reinstall to fix the issue." 30000 \
+  || fail "no message about the missing Network.dll"
+echo "ok: missing Network.dll reported"
+for _ in $(seq 1 50); do
+  [ "$(probe text Velkor 1000 2>/dev/null | strip)" == "Start mode: 0" ] && break
+  sleep 0.2
+done
+check "main window after the message" "$(probe text Velkor 1000 | strip)" "Start mode: 0"
+stop_velkor
+echo "PASS"
