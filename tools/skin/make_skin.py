@@ -284,7 +284,10 @@ def caption_strip(kind):
     c = Canvas(3 * w, h)
     for frame in range(3):
         x = frame * w
-        c.vgradient(x, 0, w, h, NAVY, NAVY)
+        # The buttons sit at y 2 of the header: continue its gradient.
+        top = tuple(NAVY_2[i] + (NAVY[i] - NAVY_2[i]) * 2 / 33.0 for i in range(3))
+        bottom = tuple(NAVY_2[i] + (NAVY[i] - NAVY_2[i]) * 19 / 33.0 for i in range(3))
+        c.vgradient(x, 0, w, h, top, bottom)
         if frame:
             face = (200, 40, 50) if kind == "close" else SKY
             if frame == 1:
@@ -402,7 +405,7 @@ def feedback_icon():
 def phase_picture(active):
     """Two steps joined by a line: listing devices, then asking for updates."""
     w, h = 130, 44
-    c = Canvas(w, h, WHITE)
+    c = Canvas(w, h, (222, 239, 246))  # stands on the page's light panel
     done = active == 2
     c.shape(in_segment(30, 22, 100, 22, 4), (0, 0, w, h), OK_GREEN if done else (200, 210, 220))
     for i, cx in enumerate((22, 108)):

@@ -67,6 +67,9 @@ void CGlobalUINag::PaintPage(HDC dc, const RECT& client) {
   RECT band{0, 0, client.right, kPopupTitleBand};
   const UniqueGdiObject navy(CreateSolidBrush(kTitleBand));
   FillRect(dc, &band, static_cast<HBRUSH>(navy.get()));
+  // The window header's gradient, from the row where the close boxes start, so
+  // that the close box looks the same here as on the main window.
+  DrawSkinBitmap(dc, IDB_FRAME_HEADER, 0, 0, 0, 2, client.right, 31);
   const UniqueGdiObject accent(CreateSolidBrush(RGB(64, 140, 214)));
   RECT line{0, kPopupTitleBand, client.right, kPopupTitleBand + 2};
   FillRect(dc, &line, static_cast<HBRUSH>(accent.get()));
