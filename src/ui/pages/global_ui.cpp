@@ -130,6 +130,11 @@ bool CGlobalUI::Create(HWND parent, HINSTANCE module) {
   if (module == nullptr) module = GetModuleHandleW(nullptr);
   hwnd_ = CreateDialogParamW(module, MAKEINTRESOURCEW(templateId_), parent, DialogProc,
                              reinterpret_cast<LPARAM>(this));
+  // A page answers to its template's number, so that it can be found like a
+  // control of the main window (a pop-up's id slot holds its menu: left alone).
+  if (hwnd_ != nullptr && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) != 0) {
+    SetWindowLongPtrW(hwnd_, GWLP_ID, templateId_);
+  }
   return hwnd_ != nullptr;
 }
 

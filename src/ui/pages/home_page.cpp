@@ -73,7 +73,6 @@ void CWelcomeDlg::OnInitPage() {
                            Link{m_WebLink, IDC_HOME_WEB_LINK, onWhite}}) {
     link.button.Attach(hwnd(), link.id);
     link.button.SetColors(link.colors);
-    link.button.SetBold(true);
   }
   m_StartScanLink.SetText(m_Texts.GetText(L"IDS_HOME1_ALERT_TEXT2").c_str());
   m_OutOfDateLink.SetText(m_Texts.GetText(L"IDS_HOME1_ALERT_TEXT4").c_str());
