@@ -89,8 +89,9 @@ void CBackupDlg::OnInitPage() {
 void CBackupDlg::PaintPage(HDC dc, const RECT& client) {
   PaintBackground(dc, client);
   PaintHeading(dc);
-  Text(dc, m_Texts.GetText(L"IDS_BACKUP_HEADING_INFO"), 23, 52, kDarkText, 4, false, 700, 90);
-  Text(dc, m_Texts.GetText(L"IDS_BACKUP_DESC1"), 23, 157, kHeadingColor, 4, false, 700, 18);
+  // The long description fits the panel; the short line heads the list.
+  Text(dc, m_Texts.GetText(L"IDS_BACKUP_DESC1"), 23, 52, kDarkText, 4, false, 700, 90);
+  Text(dc, m_Texts.GetText(L"IDS_BACKUP_HEADING_INFO"), 23, 157, kHeadingColor, 4, false, 700, 18);
 }
 
 CRestoreDlg::CRestoreDlg(const PageFonts& fonts, CTextTable& texts)
@@ -120,8 +121,9 @@ void CRestoreDlg::OnInitPage() {
 void CRestoreDlg::PaintPage(HDC dc, const RECT& client) {
   PaintBackground(dc, client);
   PaintHeading(dc);
-  Text(dc, m_Texts.GetText(L"IDS_RESTORE_HEADING_INFO"), 23, 52, kDarkText, 4, false, 700, 90);
-  Text(dc, m_Texts.GetText(L"IDS_RESTORE_DESC1"), 23, 157, kHeadingColor, 4, false, 700, 18);
+  // The long description fits the panel; the short line heads the list.
+  Text(dc, m_Texts.GetText(L"IDS_RESTORE_DESC1"), 23, 52, kDarkText, 4, false, 700, 90);
+  Text(dc, m_Texts.GetText(L"IDS_RESTORE_HEADING_INFO"), 23, 157, kHeadingColor, 4, false, 700, 18);
 }
 
 }  // namespace velkor
