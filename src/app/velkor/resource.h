@@ -1,5 +1,4 @@
 #pragma once
-// Resource numbers of velkor.exe.
+// Resource numbers of velkor.exe: the window's own and those of its pages.
 
-#define IDD_VELKOR_DIALOG 102
-#define IDC_START_MODE 1000
+#include "ui/resources/ui_resource_ids.h"

@@ -1,18 +1,97 @@
 #include "app/velkor/velkor_dlg.hpp"
 
+#include <commctrl.h>
+
 #include <string>
 
-#include "app/velkor/resource.h"
 #include "app/velkor/velkor_app.hpp"
+#include "base/text.hpp"
 #include "core/single_instance.hpp"
+#include "inventory/system_information.hpp"
+#include "ui/controls/skin_control.hpp"
+#include "ui/pages/product_links.hpp"
+#include "ui/resources/ui_resource_ids.h"
 
 namespace velkor {
 
-CVelkorDlg::CVelkorDlg(CVelkorApp& app) : CApplicationState(app.m_TextTable.GetAppName()), m_App(app) {}
+namespace {
 
+constexpr int kWindowWidth = 771;
+constexpr int kWindowHeight = 581;
+constexpr int kHeaderHeight = 34;
+constexpr RECT kPageArea{13, 115, 13 + kPageWidth, 115 + kPageHeight};
+constexpr int kHelpMenuOffset = 81;
+
+}  // namespace
+
+HFONT AppPageFonts::SharedFont(int number) const { return m_App.Font(number); }
+
+CVelkorDlg::CVelkorDlg(CVelkorApp& app)
+    : CApplicationState(app.m_TextTable.GetAppName()), m_PageFonts(app), m_App(app) {}
+
+CVelkorDlg::~CVelkorDlg() {
+  m_TrayIcon.Remove();
+  // Pop-ups and pages go before the windows that own them.
+  m_InstallPopup.reset();
+  m_FeedbackPopup.reset();
+  m_DetailsPopup.reset();
+  m_DownloadPopup.reset();
+  m_BackupPopup.reset();
+  m_Overlay.reset();
+  if (m_hIconLarge != nullptr) DestroyIcon(m_hIconLarge);
+  if (m_hIconSmall != nullptr) DestroyIcon(m_hIconSmall);
+}
+
+// The window runs in a loop of our own, so that keys can be discarded before
+// any dialog sees them and the pop-ups get dialog keyboard handling too.
 INT_PTR CVelkorDlg::DoModal() {
-  return DialogBoxParamW(m_App.Instance(), MAKEINTRESOURCEW(IDD_VELKOR_DIALOG), nullptr, DialogProc,
-                         reinterpret_cast<LPARAM>(this));
+  HWND window = CreateDialogParamW(m_App.Instance(), MAKEINTRESOURCEW(IDD_VELKOR_DIALOG), nullptr, DialogProc,
+                                   reinterpret_cast<LPARAM>(this));
+  if (window == nullptr) return -1;
+  ShowWindow(window, SW_SHOW);
+  ShowFirstPage();
+  MSG msg;
+  while (!m_bEnded && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (DiscardKey(msg)) continue;
+    HWND active = GetActiveWindow();
+    if (active != nullptr && active != m_hWnd && IsOurWindow(active) && IsDialogMessageW(active, &msg)) continue;
+    if (IsDialogMessageW(m_hWnd, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  DestroyWindow(m_hWnd);
+  return IDOK;
+}
+
+bool CVelkorDlg::IsOurWindow(HWND hwnd) const {
+  if (hwnd == m_hWnd) return true;
+  return m_Overlay != nullptr &&
+         (hwnd == m_Overlay->hwnd() || GetWindow(hwnd, GW_OWNER) == m_Overlay->hwnd());
+}
+
+bool CVelkorDlg::DiscardKey(const MSG& msg) const {
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  if (root == nullptr || !IsOurWindow(root)) return false;
+  if ((msg.message == WM_SYSKEYDOWN || msg.message == WM_SYSKEYUP) && msg.wParam == VK_F4) return true;
+  if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
+  switch (msg.wParam) {
+    case VK_ESCAPE:
+    case VK_F4:
+      return true;
+    case VK_RETURN:
+    case VK_SPACE: {
+      // Typing in a text box (the feedback report) and ticking a device in a
+      // tree keep their keys; on everything else they would press a button.
+      wchar_t className[32] = {};
+      GetClassNameW(msg.hwnd, className, 32);
+      const std::wstring name = AsciiToLower(className);
+      if (name == L"edit" || name.rfind(L"richedit", 0) == 0) return false;
+      if (msg.wParam == VK_SPACE && name == L"systreeview32") return false;
+      return true;
+    }
+    default:
+      return false;
+  }
 }
 
 INT_PTR CALLBACK CVelkorDlg::DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -24,57 +103,367 @@ INT_PTR CALLBACK CVelkorDlg::DialogProc(HWND window, UINT message, WPARAM wparam
     return TRUE;
   }
   auto* self = reinterpret_cast<CVelkorDlg*>(GetWindowLongPtrW(window, DWLP_USER));
-  return self != nullptr ? self->HandleMessage(message, wparam, lparam) : FALSE;
+  if (self == nullptr) return FALSE;
+  bool handled = false;
+  const INT_PTR result = self->HandleMessage(message, wparam, lparam, handled);
+  if (!handled) return FALSE;
+  SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+  return TRUE;
 }
 
 void CVelkorDlg::OnInitDialog() {
-  SetWindowTextW(m_hWnd, m_App.m_TextTable.GetAppName().c_str());
-  if (HFONT font = m_App.Font(5)) SendDlgItemMessageW(m_hWnd, IDC_START_MODE, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  SetDlgItemTextW(m_hWnd, IDC_START_MODE, (L"Start mode: " + std::to_wstring(m_App.m_nStartMode)).c_str());
+  m_bOverlayShown = false;
+  const std::wstring appName = m_App.m_TextTable.GetAppName();
+  SetSkinFaceName(m_App.FaceName());
+  m_hIconLarge = static_cast<HICON>(
+      LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+  m_hIconSmall = static_cast<HICON>(
+      LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+  m_TrayIcon.Create(m_hWnd, m_hIconSmall, appName, IDR_TRAY_MENU, ID_TRAY_RESTORE);
+  SetWindowTextW(m_hWnd, appName.c_str());
+
+  wchar_t about[128] = {};
+  if (LoadStringW(m_App.Instance(), IDS_ABOUTBOX, about, 128) > 0) {
+    if (HMENU system = GetSystemMenu(m_hWnd, FALSE)) {
+      AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(system, MF_STRING, IDM_ABOUTBOX, about);
+    }
+  }
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIconLarge));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall));
+
+  SetWindowPos(m_hWnd, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyRoundedRegion(m_hWnd, kWindowWidth, kWindowHeight);
+  CreateHeader();
+  CreatePages();
 }
 
-INT_PTR CVelkorDlg::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  (void)lparam;
+void CVelkorDlg::CreateHeader() {
+  PlaceFromTemplate(m_hWnd, IDD_VELKOR_DIALOG, m_App.Instance(), true);
+  struct Nav {
+    CCustomHoverButton& button;
+    int id, strip;
+  };
+  for (const Nav& nav : {Nav{m_HomeButton, IDC_NAV_HOME, IDB_NAV_HOME}, Nav{m_BackupButton, IDC_NAV_BACKUP, IDB_NAV_BACKUP},
+                         Nav{m_RestoreButton, IDC_NAV_RESTORE, IDB_NAV_RESTORE},
+                         Nav{m_SettingsButton, IDC_NAV_SETTINGS, IDB_NAV_SETTINGS}, Nav{m_HelpButton, IDC_NAV_HELP, IDB_NAV_HELP},
+                         Nav{m_LastScanButton, IDC_NAV_LASTSCAN, IDB_NAV_LASTSCAN},
+                         Nav{m_RescanButton, IDC_NAV_RESCAN, IDB_NAV_RESCAN}}) {
+    nav.button.Attach(m_hWnd, nav.id);
+    nav.button.LoadStrip(nav.strip);
+    nav.button.SetCaption(true);
+    m_NavigationButtons.push_back(&nav.button);
+  }
+  m_MinimizeButton.Attach(m_hWnd, IDC_MINIMIZE);
+  m_MinimizeButton.LoadStrip(IDB_CAPTION_MIN);
+  m_CloseButton.Attach(m_hWnd, IDC_CLOSE);
+  m_CloseButton.LoadStrip(IDB_CAPTION_CLOSE);
+  SetWindowPos(m_MinimizeButton.hwnd(), nullptr, kWindowWidth - 77, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(m_CloseButton.hwnd(), nullptr, kWindowWidth - 52, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  // Neither scan button shows before the result page has been shown once.
+  ShowWindow(m_LastScanButton.hwnd(), SW_HIDE);
+  ShowWindow(m_RescanButton.hwnd(), SW_HIDE);
+}
+
+void CVelkorDlg::CreatePages() {
+  SelectNavigation(&m_HomeButton);
+  CTextTable& texts = m_App.m_TextTable;
+  m_HomePage = std::make_unique<CWelcomeDlg>(m_PageFonts, texts, [this] {
+    m_nUpdateCount = 0;
+    ShowPage(m_ScanPage.get());
+  });
+  m_ScanPage = std::make_unique<CScanProgDlg>(m_PageFonts, texts);
+  m_ResultPage = std::make_unique<CScanResultDlg>(m_PageFonts, texts);
+  m_ResultPage->m_OnVisibility = [this](bool visible) { OnResultPageVisibility(visible); };
+  m_BackupPage = std::make_unique<CBackupDlg>(m_PageFonts, texts);
+  m_RestorePage = std::make_unique<CRestoreDlg>(m_PageFonts, texts);
+  m_SettingsPage = std::make_unique<CSettingsDlg>(m_PageFonts, texts, *this);
+  for (CGlobalUI* page : std::initializer_list<CGlobalUI*>{m_HomePage.get(), m_ScanPage.get(), m_ResultPage.get(),
+                                                          m_BackupPage.get(), m_RestorePage.get(),
+                                                          m_SettingsPage.get()}) {
+    page->Create(m_hWnd, m_App.Instance());
+  }
+
+  m_Overlay = std::make_unique<CNagTransparentDlg>(m_PageFonts, *this);
+  m_Overlay->CreateOverlay(m_hWnd);
+  m_InstallPopup = std::make_unique<CNagInstallDriverDlg>(m_PageFonts, *this, texts);
+  m_FeedbackPopup = std::make_unique<CNagReportFeedbackDlg>(m_PageFonts, *this, texts);
+  m_DetailsPopup = std::make_unique<CNagDriverDetailsDlg>(m_PageFonts, *this, texts);
+  m_DownloadPopup = std::make_unique<CDownloadDlg>(m_PageFonts, *this, texts);
+  m_BackupPopup = std::make_unique<CNagBackupDlg>(m_PageFonts, *this, texts);
+  struct Kind {
+    int kind;
+    CGlobalUINag* popup;
+  };
+  for (const Kind& kind : {Kind{5, m_InstallPopup.get()}, Kind{8, m_FeedbackPopup.get()},
+                           Kind{9, m_DetailsPopup.get()}, Kind{10, m_DownloadPopup.get()},
+                           Kind{11, m_BackupPopup.get()}}) {
+    if (kind.popup->Create(m_Overlay->hwnd(), m_App.Instance())) m_Overlay->AddPopup(kind.kind, *kind.popup);
+  }
+}
+
+void CVelkorDlg::ShowFirstPage() {
+  int mode = m_App.m_nStartMode;
+  if (mode == 0 && AsciiEqualsNoCase(Trim(m_Settings.Get(kSettingAutoScan)), L"1")) mode = 1;
+  switch (mode) {
+    case 1:
+      m_nUpdateCount = 0;
+      ShowPage(m_ScanPage.get());
+      break;
+    case 2:
+      m_nUpdateCount = 0;
+      SelectNavigation(&m_BackupButton);
+      ShowPage(m_BackupPage.get());
+      break;
+    case 3:
+      m_nUpdateCount = 0;
+      SelectNavigation(&m_RestoreButton);
+      ShowPage(m_RestorePage.get());
+      break;
+    default:
+      ShowPage(m_HomePage.get());
+      break;
+  }
+}
+
+void CVelkorDlg::ShowPage(CGlobalUI* page) {
+  if (page == nullptr || page == m_pCurrentPage || page->hwnd() == nullptr) return;
+  if (m_pCurrentPage != nullptr) ShowWindow(m_pCurrentPage->hwnd(), SW_HIDE);
+  m_pCurrentPage = page;
+  SetWindowPos(page->hwnd(), HWND_TOP, kPageArea.left, kPageArea.top, kPageWidth, kPageHeight, SWP_NOACTIVATE);
+  ShowWindow(page->hwnd(), SW_SHOW);
+}
+
+void CVelkorDlg::OpenPopup(int kind) {
+  m_nPopupKind = kind;
+  // Fully opaque, but layered, so that the overlay's dimming composes over it.
+  SetWindowAlpha(m_hWnd, 255);
+  CentreWindow(m_hWnd, nullptr);
+  if (m_Overlay != nullptr) m_Overlay->ShowOverOwner();
+}
+
+void CVelkorDlg::ShowPopupInPlace(int kind) {
+  m_nPopupKind = kind;
+  if (m_Overlay != nullptr) m_Overlay->ShowOverOwner();
+}
+
+void CVelkorDlg::OnOverlayHidden() {
+  InvalidateRect(m_hWnd, nullptr, FALSE);
+  if (m_ResultPage != nullptr && m_ResultPage->hwnd() != nullptr) {
+    InvalidateRect(m_ResultPage->hwnd(), nullptr, FALSE);
+    if (m_ResultPage->m_List.hwnd() != nullptr && m_ResultPage->IsVisible()) SetFocus(m_ResultPage->m_List.hwnd());
+  }
+}
+
+void CVelkorDlg::OnResultPageVisibility(bool visible) {
+  m_bShowRescan = visible;
+  m_bShowLastScan = !visible;
+  ShowWindow(m_RescanButton.hwnd(), m_bShowRescan ? SW_SHOW : SW_HIDE);
+  ShowWindow(m_LastScanButton.hwnd(), m_bShowLastScan ? SW_SHOW : SW_HIDE);
+  EnableWindow(visible ? m_RescanButton.hwnd() : m_LastScanButton.hwnd(), TRUE);
+}
+
+void CVelkorDlg::SelectNavigation(CCustomHoverButton* button) {
+  for (CCustomHoverButton* nav : m_NavigationButtons) nav->SetLatched(nav == button);
+}
+
+void CVelkorDlg::ShowHelpMenu() {
+  HMENU menu = LoadMenuW(m_App.Instance(), MAKEINTRESOURCEW(IDR_HELP_MENU));
+  if (menu == nullptr) return;
+  RECT button{};
+  GetWindowRect(m_HelpButton.hwnd(), &button);
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_TOPALIGN, button.left + kHelpMenuOffset, button.bottom, 0,
+                 m_hWnd, nullptr);
+  DestroyMenu(menu);
+}
+
+void CVelkorDlg::ShowAbout(bool fromSystemMenu) {
+  if (fromSystemMenu) {
+    if (m_bOverlayShown || m_bPopupShown) return;
+    ShowPopupInPlace(0);
+  } else {
+    if (m_bOverlayShown) return;
+    OpenPopup(0);
+  }
+  const std::wstring appName = m_App.m_TextTable.GetAppName();
+  std::wstring text = appName + L"\nVersion " + GetAppVersion() + L"\n\nVELKOR Brenn";
+  HWND owner = m_Overlay != nullptr ? m_Overlay->hwnd() : m_hWnd;
+  MessageBoxW(owner, text.c_str(), (L"About " + appName).c_str(), MB_OK | MB_ICONINFORMATION);
+  if (m_Overlay != nullptr) m_Overlay->Hide();
+}
+
+void CVelkorDlg::RestoreFromTray() {
+  if (m_bPopupShown && m_Overlay != nullptr) SetFocus(m_Overlay->hwnd());
+  ShowWindow(m_hWnd, SW_SHOW);
+  if (IsIconic(m_hWnd)) ShowWindow(m_hWnd, SW_RESTORE);
+  SetForegroundWindow(m_hWnd);
+}
+
+void CVelkorDlg::Exit() {
+  if (OperationInProgress() || m_bOverlayShown) {
+    if (m_bMessageBoxOpen) return;
+    m_bMessageBoxOpen = true;
+    MessageBoxW(m_hWnd, L"Please wait while current process completes...",
+                m_App.m_TextTable.GetAppName().c_str(), MB_OK);
+    m_bMessageBoxOpen = false;
+    return;
+  }
+  m_TrayIcon.Remove();
+  m_bEnded = true;
+  PostMessageW(m_hWnd, WM_NULL, 0, 0);
+}
+
+bool CVelkorDlg::OnCommand(int id) {
+  switch (id) {
+    case IDC_NAV_HOME:
+      SelectNavigation(&m_HomeButton);
+      ShowPage(m_HomePage.get());
+      SetFocus(m_HomeButton.hwnd());
+      return true;
+    case IDC_NAV_BACKUP:
+      SelectNavigation(&m_BackupButton);
+      ShowPage(m_BackupPage.get());
+      return true;
+    case IDC_NAV_RESTORE:
+      SelectNavigation(&m_RestoreButton);
+      ShowPage(m_RestorePage.get());
+      return true;
+    case IDC_NAV_SETTINGS:
+      SelectNavigation(&m_SettingsButton);
+      ShowPage(m_SettingsPage.get());
+      return true;
+    case IDC_NAV_HELP:
+      SelectNavigation(&m_HelpButton);
+      ShowHelpMenu();
+      return true;
+    case IDC_NAV_LASTSCAN:
+      SelectNavigation(&m_HomeButton);
+      ShowPage(m_ResultPage.get());
+      return true;
+    case IDC_NAV_RESCAN:
+      SelectNavigation(&m_HomeButton);
+      EnableWindow(m_LastScanButton.hwnd(), FALSE);
+      ShowPage(m_ScanPage.get());
+      return true;
+    case IDC_MINIMIZE:
+      PostMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      return true;
+    case IDC_CLOSE:
+      PostMessageW(m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+      return true;
+    case ID_HELP_CONTENTS:
+      OpenWebPage(kHelpPageUrl);
+      return true;
+    case ID_HELP_REPORTFEEDBACK:
+      OpenPopup(8);
+      return true;
+    case ID_HELP_CHECKFORUPDATE:
+      // The self-update check comes with its own flow.
+      return true;
+    case ID_HELP_ABOUT:
+      ShowAbout(false);
+      return true;
+    case ID_TRAY_RESTORE:
+      RestoreFromTray();
+      return true;
+    case ID_TRAY_EXIT:
+      Exit();
+      return true;
+    case IDOK:
+    case IDCANCEL:
+      // Neither confirms nor closes the window.
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CVelkorDlg::OnSysCommand(WPARAM command) {
+  const WPARAM kind = command & 0xFFF0;
+  if (command == IDM_ABOUTBOX) {
+    if (!m_bPopupShown) ShowAbout(true);
+    return true;
+  }
+  if (kind == SC_CLOSE) {
+    // The window goes to the tray; the default handling then ends in the
+    // dialog's Cancel, which does nothing.
+    if (!m_bPopupShown) ShowWindow(m_hWnd, SW_HIDE);
+    return false;
+  }
+  if (kind == SC_MINIMIZE) return m_bPopupShown;
+  if (kind == SC_MAXIMIZE) return false;
+  return m_bPopupShown;
+}
+
+INT_PTR CVelkorDlg::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) {
+  handled = true;
   if (message == BringToFrontMessage() && message != 0) {
     OnBringToFront(wparam);
     return TRUE;
   }
   switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wparam) == IDCANCEL) {
-        SendMessageW(m_hWnd, WM_CLOSE, 0, 0);
-        return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      // Never while a worker runs: it owns the shared state until it ends.
-      if (!OperationInProgress()) EndDialog(m_hWnd, IDOK);
+    case WM_ERASEBKGND:
       return TRUE;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM: {
+      LRESULT result = 0;
+      if (ReflectOwnerDraw(m_hWnd, message, wparam, lparam, result)) return TRUE;
+      break;
+    }
+    case WM_COMMAND:
+      if (OnCommand(LOWORD(wparam))) return TRUE;
+      break;
+    case WM_SYSCOMMAND:
+      if (OnSysCommand(wparam)) return 0;
+      break;
+    case WM_CLOSE:
+      // Closing only ever hides the window; the tray's Exit ends the program.
+      return 0;
+    case WM_HELP:
+      OpenWebPage(kHelpPageUrl);
+      return TRUE;
+    case WM_LBUTTONDOWN:
+      if (static_cast<short>(HIWORD(lparam)) < kHeaderHeight) {
+        // The top band moves the window, as a caption would.
+        ReleaseCapture();
+        PostMessageW(m_hWnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        return 0;
+      }
+      break;
+    case kMsgTrayNotify:
+      if (m_TrayIcon.OnNotify(lparam, m_App.Instance())) return 0;
+      break;
     default:
-      return FALSE;
+      break;
   }
+  handled = false;
+  return 0;
 }
 
 void CVelkorDlg::OnBringToFront(WPARAM marker) {
   const std::wstring text = TakeBringToFrontMarker(marker);
   if (!ShouldBringToFront(IsWindowVisible(m_hWnd) != FALSE, text)) return;
+  SetForegroundWindow(m_hWnd);
   ShowWindow(m_hWnd, SW_SHOW);
-  if (IsIconic(m_hWnd)) ShowWindow(m_hWnd, SW_RESTORE);
+  ShowWindow(m_hWnd, SW_RESTORE);
   BringWindowToTop(m_hWnd);
   SetForegroundWindow(m_hWnd);
 }
 
 void CVelkorDlg::SetCloseEnabled(bool enabled) {
   if (m_hWnd == nullptr) return;
-  if (m_hCloseButton != nullptr && IsWindow(m_hCloseButton)) EnableWindow(m_hCloseButton, enabled);
+  if (m_CloseButton.hwnd() != nullptr) EnableWindow(m_CloseButton.hwnd(), enabled);
   if (HMENU menu = GetSystemMenu(m_hWnd, FALSE)) {
     EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED | MF_DISABLED));
   }
 }
 
 void CVelkorDlg::SetNavigationEnabled(bool enabled) {
-  for (HWND button : m_NavigationButtons) {
-    if (IsWindow(button)) EnableWindow(button, enabled);
+  for (CCustomHoverButton* button : m_NavigationButtons) {
+    if (button->hwnd() != nullptr) EnableWindow(button->hwnd(), enabled);
   }
 }
 

@@ -1,25 +1,77 @@
 #pragma once
 // CVelkorDlg: the main window object, which for the whole run is the
 // application state. Its construction reads the settings, creates the working
-// folders and loads the lists; the window runs modally from dialog template 102.
+// folders and loads the lists; the window (template 102) is a fixed-size,
+// borderless, rounded skinned window with its navigation, pages, overlay and
+// tray icon.
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "core/application_state.hpp"
+#include "ui/controls/picture_buttons.hpp"
+#include "ui/controls/tray_icon.hpp"
+#include "ui/pages/home_page.hpp"
+#include "ui/pages/overlay.hpp"
+#include "ui/pages/popups.hpp"
+#include "ui/pages/settings_page.hpp"
+#include "ui/pages/work_pages.hpp"
 
 namespace velkor {
 
 class CVelkorApp;
 
-class CVelkorDlg : public CApplicationState {
+// The application's shared fonts as the pages want them.
+class AppPageFonts : public PageFonts {
+ public:
+  explicit AppPageFonts(const CVelkorApp& app) : m_App(app) {}
+  HFONT SharedFont(int number) const override;
+
+ private:
+  const CVelkorApp& m_App;
+};
+
+class CVelkorDlg : public CApplicationState, public PopupHost {
  public:
   explicit CVelkorDlg(CVelkorApp& app);
+  ~CVelkorDlg() override;
 
-  // Runs the window until it is closed; the window's result.
+  // Runs the window until the tray's Exit ends it.
   INT_PTR DoModal();
   HWND Window() const { return m_hWnd; }
+
+  // Hides the current page and shows `page` in the page area (nothing when it
+  // is null or already current). Showing a page starts its work.
+  void ShowPage(CGlobalUI* page);
+  // Shows the overlay with the pop-up of `kind` over the main window, which is
+  // first centred on the screen.
+  void OpenPopup(int kind);
+  // The same without moving the main window.
+  void ShowPopupInPlace(int kind);
+
+  // PopupHost
+  HWND MainWindow() const override { return m_hWnd; }
+  int PopupKind() const override { return m_nPopupKind; }
+  void SetOverlayShown(bool shown) override { m_bOverlayShown = shown; }
+  void SetPopupShown(bool shown) override { m_bPopupShown = shown; }
+  void OnOverlayHidden() override;
+
+  AppPageFonts m_PageFonts;
+  std::unique_ptr<CWelcomeDlg> m_HomePage;
+  std::unique_ptr<CScanProgDlg> m_ScanPage;
+  std::unique_ptr<CScanResultDlg> m_ResultPage;
+  std::unique_ptr<CBackupDlg> m_BackupPage;
+  std::unique_ptr<CRestoreDlg> m_RestorePage;
+  std::unique_ptr<CSettingsDlg> m_SettingsPage;
+  std::unique_ptr<CNagTransparentDlg> m_Overlay;
+  std::unique_ptr<CNagInstallDriverDlg> m_InstallPopup;
+  std::unique_ptr<CNagReportFeedbackDlg> m_FeedbackPopup;
+  std::unique_ptr<CNagDriverDetailsDlg> m_DetailsPopup;
+  std::unique_ptr<CDownloadDlg> m_DownloadPopup;
+  std::unique_ptr<CNagBackupDlg> m_BackupPopup;
+  CXTTrayIcon m_TrayIcon;
 
  protected:
   void SetCloseEnabled(bool enabled) override;
@@ -27,15 +79,34 @@ class CVelkorDlg : public CApplicationState {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled);
   void OnInitDialog();
+  void CreateHeader();
+  void CreatePages();
+  void ShowFirstPage();
   void OnBringToFront(WPARAM marker);
+  bool OnCommand(int id);
+  bool OnSysCommand(WPARAM command);
+  void SelectNavigation(CCustomHoverButton* button);
+  void ShowHelpMenu();
+  void ShowAbout(bool fromSystemMenu);
+  void RestoreFromTray();
+  void Exit();
+  void OnResultPageVisibility(bool visible);
+  void Paint();
+  // Keys that must never reach the window's dialogs; true when discarded.
+  bool DiscardKey(const MSG& msg) const;
+  bool IsOurWindow(HWND hwnd) const;
 
   CVelkorApp& m_App;
   HWND m_hWnd = nullptr;
-  // The header's Close button and the navigation buttons, once the window has them.
-  HWND m_hCloseButton = nullptr;
-  std::vector<HWND> m_NavigationButtons;
+  bool m_bEnded = false;
+  HICON m_hIconLarge = nullptr;
+  HICON m_hIconSmall = nullptr;
+  CGlobalUI* m_pCurrentPage = nullptr;
+  CCustomHoverButton m_HomeButton, m_BackupButton, m_RestoreButton, m_SettingsButton, m_HelpButton, m_LastScanButton, m_RescanButton;
+  CHoverButton m_MinimizeButton, m_CloseButton;
+  std::vector<CCustomHoverButton*> m_NavigationButtons;
 };
 
 }  // namespace velkor

@@ -27,7 +27,8 @@ start_velkor() {  # start_velkor [ARG]: starts the program and waits for its win
   probe wait Velkor 30000 || fail "no main window for '$*'"
 }
 stop_velkor() {
-  probe close Velkor || fail "nothing to close"
+  # Closing only hides the window; the tray menu's Exit ends the program.
+  probe command Velkor 32780 || fail "nothing to exit"
   local rc=0
   wait "$first_pid" || rc=$?
   check "exit code of the first instance" "$rc" 0
@@ -36,7 +37,8 @@ stop_velkor() {
 
 # 1. First start.
 start_velkor
-check "start mode without argument" "$(probe text Velkor 1000 | strip)" "Start mode: 0"
+# With "AutoScan" on (the default) the first page is the scan page (158).
+check "first page without argument" "$(probe page Velkor | strip)" "158"
 settings="$(run reg query 'HKCU\software\VELKOR Brenn\Settings' | strip)"
 echo "$settings"
 grep -Eq '^ +AutoScan +REG_DWORD +0x1$' <<<"$settings" || fail "AutoScan is not the number 1"
@@ -83,10 +85,11 @@ done
 check "first window restored" "${state%% foreground*}" "visible=1 iconic=0"
 stop_velkor
 
-# 3. Start modes.
-for pair in 1:1 2:2 3:3 7:0 x:0 02:2; do
+# 3. Start modes: scan page 158, backup page 168, restore page 169; anything
+# else is no argument, which with "AutoScan" on is the scan page.
+for pair in 1:158 2:168 3:169 7:158 x:158 02:168; do
   start_velkor "${pair%%:*}"
-  check "start mode for '${pair%%:*}'" "$(probe text Velkor 1000 | strip)" "Start mode: ${pair##*:}"
+  check "first page for '${pair%%:*}'" "$(probe page Velkor | strip)" "${pair##*:}"
   stop_velkor
 done
 
@@ -106,9 +109,9 @@ probe find-message Velkor "Network.dll not found. Update results will not be sho
   || fail "no message about the missing Network.dll"
 echo "ok: missing Network.dll reported"
 for _ in $(seq 1 50); do
-  [ "$(probe text Velkor 1000 2>/dev/null | strip)" == "Start mode: 0" ] && break
+  [ "$(probe page Velkor 2>/dev/null | strip)" == "158" ] && break
   sleep 0.2
 done
-check "main window after the message" "$(probe text Velkor 1000 | strip)" "Start mode: 0"
+check "main window after the message" "$(probe page Velkor | strip)" "158"
 stop_velkor
 echo "PASS"

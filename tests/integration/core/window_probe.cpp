@@ -26,8 +26,12 @@ void Print(const std::wstring& text) {
 }
 
 std::wstring ControlText(HWND control) {
+  // WM_GETTEXT, not GetWindowText: across processes the latter reads only the
+  // window's own caption, which an edit control does not keep.
   wchar_t buffer[1024] = {};
-  GetWindowTextW(control, buffer, 1024);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &ignored);
+  buffer[1023] = L'\0';
   return buffer;
 }
 
@@ -69,6 +73,55 @@ HWND FindDialog(const wchar_t* title, const wchar_t* text, DWORD wait_ms) {
     Sleep(100);
   }
 }
+
+HWND VisiblePage(HWND window) {
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    if (std::wstring(cls) == kDialogClass && IsWindowVisible(child)) return child;
+  }
+  return nullptr;
+}
+
+struct PopupSearch {
+  DWORD process;
+  HWND found;
+};
+
+// A visible pop-up of the program: a dialog of the same process with a close
+// box (control 1045) that is owned by another window.
+BOOL CALLBACK FindPopup(HWND window, LPARAM lparam) {
+  auto* s = reinterpret_cast<PopupSearch*>(lparam);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t cls[64] = {};
+  GetClassNameW(window, cls, 64);
+  if (process == s->process && IsWindowVisible(window) && std::wstring(cls) == kDialogClass &&
+      GetWindow(window, GW_OWNER) != nullptr && GetDlgItem(window, 1045) != nullptr) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Lists the program's top-level windows: class, visibility, place, owner.
+BOOL CALLBACK ListWindow(HWND window, LPARAM lparam) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != static_cast<DWORD>(lparam)) return TRUE;
+  wchar_t cls[64] = {};
+  GetClassNameW(window, cls, 64);
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  Print(std::wstring(cls) + L" visible=" + std::to_wstring(IsWindowVisible(window) ? 1 : 0) + L" " +
+        std::to_wstring(rect.left) + L"," + std::to_wstring(rect.top) + L" " +
+        std::to_wstring(rect.right - rect.left) + L"x" + std::to_wstring(rect.bottom - rect.top) +
+        L" owned=" + std::to_wstring(GetWindow(window, GW_OWNER) != nullptr ? 1 : 0) + L" exstyle=" +
+        std::to_wstring(GetWindowLongW(window, GWL_EXSTYLE)));
+  return TRUE;
+}
+
+int ControlId(const wchar_t* text) { return static_cast<int>(wcstol(text, nullptr, 10)); }
 
 }  // namespace
 
@@ -112,6 +165,74 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (verb == L"close") {
     PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  // The program's main window: pages are child dialogs whose id is their
+  // template number.
+  if (verb == L"page") {
+    HWND page = VisiblePage(window);
+    Print(std::to_wstring(page != nullptr ? GetDlgCtrlID(page) : 0));
+    return 0;
+  }
+  if (verb == L"geometry") {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const bool hasRegion = GetWindowRgn(window, region) != ERROR;
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    Print(std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " + std::to_wstring(w) + L" " +
+          std::to_wstring(h) + L" region=" + std::to_wstring(hasRegion ? 1 : 0) +
+          L" corners=" + std::to_wstring(hasRegion && (PtInRegion(region, 0, 0) || PtInRegion(region, w - 1, 0) ||
+                                                       PtInRegion(region, 0, h - 1) || PtInRegion(region, w - 1, h - 1))) +
+          L" middle=" + std::to_wstring(hasRegion && PtInRegion(region, w / 2, h / 2) ? 1 : 0));
+    DeleteObject(region);
+    return 0;
+  }
+  if ((verb == L"click" || verb == L"page-click" || verb == L"page-text" || verb == L"page-enabled" ||
+       verb == L"page-checked") && argc > 3) {
+    HWND parent = verb == L"click" ? window : VisiblePage(window);
+    HWND control = parent != nullptr ? GetDlgItem(parent, ControlId(argv[3])) : nullptr;
+    if (control == nullptr) return 1;
+    if (verb == L"page-text") Print(ControlText(control));
+    if (verb == L"page-enabled") Print(std::to_wstring(IsWindowEnabled(control) ? 1 : 0));
+    if (verb == L"page-checked") Print(std::to_wstring(SendMessageW(control, BM_GETCHECK, 0, 0)));
+    if (verb == L"click" || verb == L"page-click") SendMessageW(control, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (verb == L"visible" && argc > 3) {
+    HWND control = GetDlgItem(window, ControlId(argv[3]));
+    Print(std::to_wstring(control != nullptr && IsWindowVisible(control) ? 1 : 0));
+    return 0;
+  }
+  if (verb == L"command" && argc > 3) {
+    PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(ControlId(argv[3])), 0);
+    return 0;
+  }
+  if (verb == L"key" && argc > 3) {
+    const std::wstring key = argv[3];
+    if (key == L"escape") {
+      PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 1);
+      PostMessageW(window, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    } else if (key == L"altf4") {
+      PostMessageW(window, WM_SYSKEYDOWN, VK_F4, 0x20000001);
+      PostMessageW(window, WM_SYSKEYUP, VK_F4, 0xE0000001);
+    } else {
+      return 2;
+    }
+    return 0;
+  }
+  if (verb == L"windows") {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    EnumWindows(ListWindow, static_cast<LPARAM>(process));
+    return 0;
+  }
+  if (verb == L"popup" || verb == L"close-popup") {
+    PopupSearch search{0, nullptr};
+    GetWindowThreadProcessId(window, &search.process);
+    EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) return 1;
+    if (verb == L"close-popup") SendMessageW(GetDlgItem(search.found, 1045), BM_CLICK, 0, 0);
     return 0;
   }
   return 2;

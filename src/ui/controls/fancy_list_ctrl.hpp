@@ -1,0 +1,46 @@
+#pragma once
+// The owner-drawn report list of the result, download and restore pages:
+// white rows with a thin separator, a soft highlight on the focused row,
+// coloured status words and long descriptions cut short.
+
+#include <string>
+
+#include "platform/unique_handle.hpp"
+#include "ui/controls/skin_control.hpp"
+
+namespace velkor {
+
+class CFancyListCtrl : public CSkinControl {
+ public:
+  // Attach, then Prepare: makes the fonts and has the list measure its rows.
+  void Prepare();
+
+  int InsertRow(int row, const std::wstring& text, LPARAM data, int image = -1);
+  void SetCell(int row, int column, const std::wstring& text, int image = -1);
+  int AddColumn(const wchar_t* title, int width);
+
+  // The column whose words are coloured by state, and a column drawn as links.
+  void SetStatusColumn(int column) { statusColumn_ = column; }
+  void SetLinkColumn(int column) { linkColumn_ = column; }
+  int rowHeight() const { return rowHeight_; }
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+ private:
+  void Draw(const DRAWITEMSTRUCT& item);
+  void DrawCell(HDC dc, int row, int column, RECT cell, LPARAM data);
+
+  UniqueGdiObject tahoma_;
+  UniqueGdiObject face_;
+  UniqueGdiObject bold_;
+  UniqueGdiObject link_;
+  int rowHeight_ = 20;
+  int statusColumn_ = -1;
+  int linkColumn_ = -1;
+};
+
+// Description text as a row shows it: at most 45 characters, else 45 and "...".
+std::wstring CutDescription(const std::wstring& text);
+
+}  // namespace velkor

@@ -1,0 +1,43 @@
+#pragma once
+// Base of the pop-up dialogs shown inside the dimming overlay: rounded corners,
+// a dark title band with the heading, and the close box at the top right.
+
+#include "ui/controls/picture_buttons.hpp"
+#include "ui/pages/global_ui.hpp"
+#include "ui/pages/popup_host.hpp"
+
+namespace velkor {
+
+inline constexpr int kPopupTitleBand = 40;
+
+class CGlobalUINag : public CGlobalUI {
+ public:
+  CGlobalUINag(int templateId, const PageFonts& fonts, PopupHost& host)
+      : CGlobalUI(templateId, fonts), host_(host) {}
+
+  // Closes the pop-up as its close box does (unless Enter or Escape is held,
+  // i.e. the click came from the keyboard).
+  void CloseFromButton();
+
+ protected:
+  // Pop-ups add their own initialisation here.
+  virtual void OnInitPopup() {}
+  virtual bool OnPopupCommand(int /*id*/, int /*code*/) { return false; }
+  virtual void OnPopupShown(bool /*visible*/) {}
+  void PaintPage(HDC dc, const RECT& client) override;
+  PopupHost& host() { return host_; }
+
+ private:
+  void OnInitPage() final;
+  bool OnCommand(int id, int code) final;
+  void OnShown(bool visible) final;
+  INT_PTR OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+  PopupHost& host_;
+  CHoverButton closeButton_;
+};
+
+// Rounded region with a 9 by 9 corner ellipse over a window of width by height.
+void ApplyRoundedRegion(HWND hwnd, int width, int height);
+
+}  // namespace velkor

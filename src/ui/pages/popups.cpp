@@ -1,0 +1,41 @@
+#include "ui/pages/popups.hpp"
+
+#include <commctrl.h>
+
+#include "ui/pages/work_pages.hpp"
+#include "ui/resources/ui_resource_ids.h"
+
+namespace velkor {
+
+CPopupWithButtons::CPopupWithButtons(int templateId, const PageFonts& fonts, PopupHost& host, std::wstring heading,
+                                     std::initializer_list<int> buttons)
+    : CGlobalUINag(templateId, fonts, host), m_ButtonIds(buttons) {
+  SetHeading(std::move(heading));
+}
+
+void CPopupWithButtons::OnInitPopup() {
+  for (int id : m_ButtonIds) {
+    m_Buttons.push_back(std::make_unique<CHoverButton4SWithText>());
+    SkinActionButton(*m_Buttons.back(), hwnd(), id);
+  }
+}
+
+CNagInstallDriverDlg::CNagInstallDriverDlg(const PageFonts& fonts, PopupHost& host, CTextTable&)
+    : CPopupWithButtons(IDD_INSTALL_DRIVER, fonts, host, L"Install Driver", {IDC_INSTALL_YES, IDC_INSTALL_NO}) {}
+
+CNagReportFeedbackDlg::CNagReportFeedbackDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
+    : CPopupWithButtons(IDD_REPORT_FEEDBACK, fonts, host, texts.GetText(L"IDS_REPORT_FEEDBACK_DESC1"),
+                        {IDC_FEEDBACK_VIEW, IDC_FEEDBACK_SEND}) {}
+
+CNagDriverDetailsDlg::CNagDriverDetailsDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
+    : CPopupWithButtons(IDD_DRIVER_DETAILS, fonts, host, texts.GetText(L"IDS_DRIVER_DETAILS_DESC1"), {}) {}
+
+CDownloadDlg::CDownloadDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
+    : CPopupWithButtons(IDD_DOWNLOAD, fonts, host, texts.GetText(L"IDS_DOWNLOAD_HEADING1"),
+                        {IDC_DOWNLOAD_STOP, IDC_DOWNLOAD_CLOSE}) {}
+
+CNagBackupDlg::CNagBackupDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
+    : CPopupWithButtons(IDD_BACKUP_BEFORE_INSTALL, fonts, host, texts.GetText(L"IDS_BACKUP_HEADING"),
+                        {IDC_NAG_BACKUP_STOP}) {}
+
+}  // namespace velkor
