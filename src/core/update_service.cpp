@@ -2,6 +2,9 @@
 
 #include <cwchar>
 
+#include "core/registry_key.hpp"
+#include "core/settings.hpp"
+
 namespace velkor {
 namespace {
 
@@ -20,7 +23,29 @@ bool SafeCall(const std::function<bool(wchar_t* server)>& call, wchar_t* server)
   }
 }
 
+// A host name only: letters, digits, dots and hyphens, short enough for the
+// component's server buffer. Anything else in the registry is not ours.
+bool IsPlainHostName(const std::wstring& host) {
+  if (host.empty() || host.size() >= kServerBufferChars) return false;
+  for (wchar_t c : host) {
+    const bool ok = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'.' ||
+                    c == L'-';
+    if (!ok) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+std::wstring ReadFallbackHost() {
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    CRegistryKey key;
+    if (!key.Open(root, kProductKeyPath, KEY_READ, false)) continue;
+    const std::optional<std::wstring> host = key.ReadString(kFallbackHostValue);
+    if (host && IsPlainHostName(*host)) return *host;
+  }
+  return kFallbackServer;
+}
 
 CUpdateService::~CUpdateService() = default;
 
@@ -88,7 +113,8 @@ bool CUpdateService::CallWithFallback(const std::function<bool(wchar_t* server)>
   Sleep(kPauseBetweenCalls);
   PumpPendingMessages();
   if (first) return true;
-  wcsncpy(server, kFallbackServer, kServerBufferChars - 1);
+  const std::wstring fallback = ReadFallbackHost();
+  wcsncpy(server, fallback.c_str(), kServerBufferChars - 1);
   server[kServerBufferChars - 1] = L'\0';
   return SafeCall(call, server);
 }

@@ -15,7 +15,9 @@ namespace velkor {
 inline constexpr wchar_t kNetworkLibraryName[] = L"Network.dll";
 // The host given to the component on the second try, when its own choice of
 // service failed; the component keeps scheme, port and path and changes the host.
+// The installer or an administrator may name another one in "FallbackHost".
 inline constexpr wchar_t kFallbackServer[] = L"update2.velkor-brenn.com";
+inline constexpr wchar_t kFallbackHostValue[] = L"FallbackHost";
 // Ordinals the component may have beside the ones the program calls; taken at
 // load, called by nobody.
 inline constexpr WORD kOtherNetworkOrdinals[] = {3, 5, 6, 7};
@@ -64,6 +66,11 @@ class CUpdateService {
   SendFeedbackFn m_pSendFeedback = nullptr;
   FARPROC m_pOther[std::size(kOtherNetworkOrdinals)] = {};
 };
+
+// The fallback host: "FallbackHost" under the product key of HKEY_CURRENT_USER,
+// else of HKEY_LOCAL_MACHINE, else kFallbackServer. A value that is not a plain
+// host name is ignored.
+std::wstring ReadFallbackHost();
 
 // Empties the calling thread's message queue (peek, translate, dispatch) so that
 // the windows it owns stay responsive while it waits. A quit request met on the

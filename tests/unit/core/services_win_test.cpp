@@ -10,6 +10,8 @@
 #include "core/shared_fonts.hpp"
 #include "core/shell_folders.hpp"
 #include "core/single_instance.hpp"
+#include "core/registry_key.hpp"
+#include "core/settings.hpp"
 #include "core/update_service.hpp"
 #include "core/worker_thread.hpp"
 #include "inventory/system_information.hpp"
@@ -121,6 +123,39 @@ TEST_F(LoadedService, WindowsOfTheWaitingThreadKeepGettingTheirMessages) {
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // put back, not swallowed
   EXPECT_EQ(msg.wParam, 7u);
   DestroyWindow(window);
+}
+
+TEST(FallbackHost, TakenFromTheUserThenTheMachineElseTheBuiltInName) {
+  struct Case {
+    const wchar_t* user;     // nullptr: value absent
+    const wchar_t* machine;  // nullptr: value absent
+    const wchar_t* expected;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, kFallbackServer},
+      {L"backup.example.net", L"machine.example.net", L"backup.example.net"},
+      {nullptr, L"machine.example.net", L"machine.example.net"},
+      {L"bad host/../", L"machine.example.net", L"machine.example.net"},
+      {L"", nullptr, kFallbackServer},
+      {L"http://evil:1/", nullptr, kFallbackServer},
+  };
+  auto set = [](HKEY root, const wchar_t* value) {
+    velkor::CRegistryKey key;
+    if (!key.Open(root, velkor::kProductKeyPath, KEY_READ | KEY_WRITE, true)) return false;
+    if (value == nullptr) {
+      RegDeleteValueW(key.Get(), kFallbackHostValue);
+      return true;
+    }
+    return key.WriteString(kFallbackHostValue, value);
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(set(HKEY_CURRENT_USER, c.user));
+    const bool machine_ok = set(HKEY_LOCAL_MACHINE, c.machine);
+    if (!machine_ok && c.machine != nullptr) continue;  // no write access to the machine key here
+    EXPECT_EQ(ReadFallbackHost(), c.expected) << (c.user ? c.user : L"-") << " / " << (c.machine ? c.machine : L"-");
+  }
+  set(HKEY_CURRENT_USER, nullptr);
+  set(HKEY_LOCAL_MACHINE, nullptr);
 }
 
 class CountingHost : public OperationHost {
