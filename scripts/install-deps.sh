@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build ccache g++ clang git
+  cmake ninja-build ccache g++ clang git python3
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
   zlib1g-dev nlohmann-json3-dev
   # tests, fuzzing, benchmarks
