@@ -91,20 +91,10 @@ LRESULT ChyperlinkBtn::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& hand
       handled = true;
       return TRUE;
     case WM_MOUSEMOVE:
-      hover_.OnMouseMove(hwnd());
-      break;
     case WM_MOUSEHOVER:
-      if (hover_.OnMouseHover()) Invalidate();
-      break;
     case WM_MOUSELEAVE:
-      if (hover_.OnMouseLeave()) Invalidate();
-      break;
     case WM_SETCURSOR:
-      if (hover_.OnSetCursor()) {
-        handled = true;
-        return TRUE;
-      }
-      break;
+      return hover_.HandleMessage(hwnd(), message, handled);
     case WM_ERASEBKGND:
       handled = true;
       return TRUE;

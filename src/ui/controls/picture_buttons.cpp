@@ -117,20 +117,10 @@ LRESULT CHoverButton::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handl
       handled = true;
       return TRUE;
     case WM_MOUSEMOVE:
-      hover_.OnMouseMove(hwnd());
-      break;
     case WM_MOUSEHOVER:
-      if (hover_.OnMouseHover()) Invalidate();
-      break;
     case WM_MOUSELEAVE:
-      if (hover_.OnMouseLeave()) Invalidate();
-      break;
     case WM_SETCURSOR:
-      if (hover_.OnSetCursor()) {
-        handled = true;
-        return TRUE;
-      }
-      break;
+      return hover_.HandleMessage(hwnd(), message, handled);
     case WM_ERASEBKGND:
       // The frame covers the whole button.
       handled = true;

@@ -104,4 +104,29 @@ bool HoverTracker::OnSetCursor() const {
   return true;
 }
 
+LRESULT HoverTracker::HandleMessage(HWND hwnd, UINT message, bool& handled) {
+  bool repaint = false;
+  switch (message) {
+    case WM_MOUSEMOVE:
+      repaint = OnMouseMove(hwnd);
+      break;
+    case WM_MOUSEHOVER:
+      repaint = OnMouseHover();
+      break;
+    case WM_MOUSELEAVE:
+      repaint = OnMouseLeave();
+      break;
+    case WM_SETCURSOR:
+      if (OnSetCursor()) {
+        handled = true;
+        return TRUE;
+      }
+      break;
+    default:
+      break;
+  }
+  if (repaint) InvalidateRect(hwnd, nullptr, FALSE);
+  return 0;
+}
+
 }  // namespace velkor

@@ -54,6 +54,10 @@ class HoverTracker {
   bool OnMouseLeave();
   // WM_SETCURSOR: true when the control's cursor was set.
   bool OnSetCursor() const;
+  // Routes the four messages above for a control: repaints it without erasing
+  // when its hover state changed, and marks WM_SETCURSOR handled (result TRUE)
+  // when it set the cursor. Other messages are left alone.
+  LRESULT HandleMessage(HWND hwnd, UINT message, bool& handled);
 
   bool hovered() const { return hovered_; }
   void ClearHover() { hovered_ = false; }
