@@ -1,0 +1,164 @@
+#pragma once
+// The scan run: lists the machine's devices, sends the inventory to the update
+// service, reads the answer into the update table, records when the scan ran
+// and how many drivers are out of date, and hands over to the next page.
+//
+// The scan page's worker runs it and so does the console's scan command. What
+// the run shows and asks goes through ScanView; what it needs from the machine,
+// the service and the stored values goes through ScanParts. Both front ends
+// supply their own; tests supply fakes and read every text and stored value.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "inventory/classification.hpp"
+#include "inventory/device_enumeration.hpp"
+#include "inventory/device_record.hpp"
+#include "lookup/markup_document.hpp"
+#include "lookup/update_lookup.hpp"
+
+namespace velkor {
+
+// A local date and time as the system clock gives it. valid is false when the
+// clock could not be read (the run then stores no times).
+struct LocalTime {
+  int year = 0;
+  int month = 0;   // 1..12
+  int day = 0;     // 1..31
+  int hour = 0;    // 0..23
+  int minute = 0;
+  int second = 0;
+  int milliseconds = 0;
+  bool valid = false;
+};
+
+// What the run shows. Every call comes from the worker thread; the window's
+// implementation forwards to its controls synchronously.
+class ScanView {
+ public:
+  virtual ~ScanView() = default;
+  // The status line.
+  virtual void SetStatusText(const std::wstring& text) = 0;
+  // The current-device line: the device being listed, then the inventory's end.
+  virtual void SetCurrentDeviceText(const std::wstring& text) = 0;
+  // The progress bar, 0..100.
+  virtual void SetProgress(int percent) = 0;
+  // The animation: played from the first frame to the last without end, and
+  // stopped and closed at the end of the run.
+  virtual void StartAnimation() = 0;
+  virtual void StopAnimation() = 0;
+  // The phase picture: 1 while devices are listed, 2 afterwards.
+  virtual void SetScanPhase(int phase) = 0;
+  virtual void SetStopEnabled(bool enabled) = 0;
+  virtual void FocusStopButton() = 0;
+  // A message box titled with the application name; ownedByPage false means
+  // the framework's box with no owner.
+  virtual void ShowMessage(const std::wstring& text, bool ownedByPage) = 0;
+  // A Yes/No question in the framework's box; true for Yes.
+  virtual bool AskYesNo(const std::wstring& text) = 0;
+  // Empties the worker thread's message queue.
+  virtual void PumpMessages() = 0;
+  // Fills the result list from the scan (the result page's PopulateResults).
+  virtual void PopulateResults() = 0;
+  virtual void ShowResultPage() = 0;
+  virtual void ShowHomePage() = 0;
+  // Hides the scan page and shows the backup page.
+  virtual void ShowBackupPage() = 0;
+};
+
+// What the run needs from the machine and the service.
+class ScanParts {
+ public:
+  virtual ~ScanParts() = default;
+  // The operation bracket of the application (close and navigation disabled).
+  virtual void BeginOperation() = 0;
+  virtual void EndOperation() = 0;
+  virtual LocalTime Now() = 0;
+  // An administrator with full rights (elevated where the system elevates).
+  virtual bool IsFullAdministrator() = 0;
+  virtual int WindowsMajorVersion() = 0;
+  // Starts this program again elevated with the parameter "1"; true when the
+  // shell reports success.
+  virtual bool RelaunchElevated() = 0;
+  // Ends the process at once with exit code 0 (a fake records the call and
+  // returns; the run then returns too).
+  virtual void EndProcess() = 0;
+  // Refills the application's classification sets.
+  virtual void RefillClassificationSets(ClassificationSets& sets) = 0;
+  // Sets the engine mode to scanning and runs the inventory; the callback gets
+  // every device as RunDeviceScan reports it. 32 completed, 18 stopped, 33 failed.
+  virtual std::int32_t RunDeviceScan(const ProgressCallback& progress) = 0;
+  // The OS version code that goes into the request.
+  virtual std::int32_t OsVersionCode() = 0;
+  // Whether the network service component was loaded at start-up.
+  virtual bool NetworkLoaded() = 0;
+  // One exchange: the call with the component's own service and, on failure,
+  // with the fallback host. False when both failed.
+  virtual bool ScanLookupWithFallback(const std::wstring& request, std::wstring& answer) = 0;
+  virtual void SleepMilliseconds(unsigned milliseconds) = 0;
+  // Values under the product key ("LastScan", "OutofDate", "UpToDate", "TotalDrivers").
+  virtual std::wstring ReadProductValue(const wchar_t* name) = 0;
+  virtual void WriteProductValue(const wchar_t* name, const std::wstring& text) = 0;
+};
+
+// The application state the run reads and fills. The owner (the main window's
+// state or the console command) keeps these alive across runs.
+struct ScanRunState {
+  RecordTable& devices;             // created anew by each run (2048 slots)
+  std::int32_t& deviceCount;        // m_nDeviceCount
+  std::int32_t& updateCount;        // m_nUpdateCount
+  std::atomic<bool>& abortRequested;  // m_bAbortRequested
+  std::atomic<bool>& scanFinished;    // m_bScanFinished
+  ClassificationSets& sets;
+  CXml& xml;                         // m_Xml
+  CMarkup& document;                 // the document m_Xml works in
+  std::vector<std::wstring>& updateList;
+  // The result page's summary texts.
+  std::wstring& scanStartTime;  // m_strScanStartTime
+  std::wstring& scanDuration;   // m_strScanDuration
+  std::wstring& scanTotal;      // m_strScanTotal
+  // The home page's values.
+  std::wstring& lastScan;          // m_strLastScan
+  std::int32_t& homeOutOfDate;     // m_nHomeOutOfDate
+  std::int32_t& homeUpToDate;      // m_nHomeUpToDate
+  std::int32_t& homeTotal;         // m_nHomeTotal
+};
+
+// How a run ended, for the console's exit code and for tests.
+struct ScanOutcome {
+  std::int32_t inventoryResult = 0;  // 32, 18 or 33 (0: the inventory did not run)
+  bool requestSent = false;
+  bool networkMissing = false;
+  bool connectionFailed = false;
+  bool countsStored = false;
+  bool relaunched = false;  // an elevated instance took over; nothing else ran
+  bool threw = false;       // an unexpected exception ended the run
+};
+
+class ScanRun {
+ public:
+  ScanRun(ScanView& view, ScanParts& parts, ScanRunState& state) : view_(view), parts_(parts), state_(state) {}
+
+  // The worker: the whole run in order. Never throws.
+  ScanOutcome Run();
+
+  // The Stop button's short thread: sets the abort flag and asks the inventory
+  // to stop with requestAbort (RequestAbort(18) of the engine); when it was
+  // acknowledged the inventory counts as finished.
+  void RequestStop(const std::function<bool()>& requestAbort);
+
+  // m_bScanStopRequested: set by the Stop button, polled by the worker.
+  std::atomic<bool> m_bScanStopRequested{false};
+  // m_bScanForBackup: list the devices only and go back to the backup page.
+  std::atomic<bool> m_bScanForBackup{false};
+
+ private:
+  ScanView& view_;
+  ScanParts& parts_;
+  ScanRunState& state_;
+};
+
+}  // namespace velkor
