@@ -285,10 +285,15 @@ void CVelkorDlg::ShowAbout(bool fromSystemMenu) {
     if (m_bOverlayShown) return;
     OpenPopup(0);
   }
-  const std::wstring appName = m_App.m_TextTable.GetAppName();
-  std::wstring text = appName + L"\nVersion " + GetAppVersion() + L"\n\nVELKOR Brenn";
+  CTextTable& texts = m_App.m_TextTable;
+  const std::wstring appName = texts.GetAppName();
+  const std::wstring text = appName + L"\n" + texts.GetText(L"IDS_ABOUT_BOX_DESC3") + L"protected by copyright law.\n" +
+                            texts.GetText(L"IDS_ABOUT_BOX_DESC2") + L"\n\n" + texts.GetText(L"IDS_ABOUT_BOX_DESC4") +
+                            L" " + GetAppVersion() + L"\n" + texts.GetText(L"IDS_ABOUT_BOX_DESC5") + L" " +
+                            kWebsiteUrl + L"\n" + texts.GetText(L"IDS_ABOUT_BOX_DESC6") + L" " + kSupportEmail;
   HWND owner = m_Overlay != nullptr ? m_Overlay->hwnd() : m_hWnd;
-  MessageBoxW(owner, text.c_str(), (L"About " + appName).c_str(), MB_OK | MB_ICONINFORMATION);
+  MessageBoxW(owner, text.c_str(), (texts.GetText(L"IDS_ABOUT_BOX_DESC1") + L" " + appName).c_str(),
+              MB_OK | MB_ICONINFORMATION);
   if (m_Overlay != nullptr) m_Overlay->Hide();
 }
 
