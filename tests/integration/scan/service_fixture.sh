@@ -51,11 +51,12 @@ sys.exit("no free port found")
 EOF
 }
 
-# True when GET /v1/health answers 200 within the given seconds.
+# True when GET URL/v1/health answers 200 within SECONDS; false at once when
+# the process PID has ended (its port was taken, for example).
 velkor_service_wait_health() {
-  python3 - "$1" "$2" <<'EOF'
+  python3 - "$1" "$2" "$3" <<'EOF'
 import sys, time, urllib.request
-url, seconds = sys.argv[1], float(sys.argv[2])
+url, seconds, pid = sys.argv[1], float(sys.argv[2]), int(sys.argv[3])
 end = time.monotonic() + seconds
 while time.monotonic() < end:
     try:
@@ -64,6 +65,12 @@ while time.monotonic() < end:
                 sys.exit(0)
     except OSError:
         pass
+    try:  # an ended child stays a zombie until the shell waits for it
+        with open(f"/proc/{pid}/stat") as stat:
+            if stat.read().rsplit(")", 1)[1].split()[0] == "Z":
+                sys.exit(1)
+    except OSError:
+        sys.exit(1)
     time.sleep(0.1)
 sys.exit(1)
 EOF
@@ -111,7 +118,7 @@ velkor_service_start() {
     velkor_service_trap
     # Someone may take the port between the check and the start: the service
     # then ends at once, and another port is tried.
-    if velkor_service_wait_health "$VELKOR_SERVICE_URL" 30; then
+    if velkor_service_wait_health "$VELKOR_SERVICE_URL" 30 "$VELKOR_SERVICE_PID"; then
       return 0
     fi
     velkor_service_stop
