@@ -14,7 +14,8 @@
 #   VELKOR_WINE_RUN                   wine-run of the build (runs `reg` in the prefix)
 #   VELKOR_SERVICE_BINARY             velkor-service of the native build
 #   VELKOR_SAMPLE_CATALOG             folder holding packages/ (the sample catalog)
-#   VELKOR_SERVICE_WORK               where the catalog database and the log go
+#   VELKOR_SERVICE_WORK               where the catalog database and the logs go
+#                                     (default: a temporary folder, removed on exit)
 #
 # An exit trap stops the service; a script that has set its own EXIT trap before
 # starting the service calls velkor_service_stop from it.
@@ -27,6 +28,7 @@ VELKOR_SAMPLE_CATALOG="${VELKOR_SAMPLE_CATALOG:-$VELKOR_BUILD_DIR/sample_catalog
 VELKOR_SERVICE_PID=""
 VELKOR_SERVICE_PORT=""
 VELKOR_SERVICE_URL=""
+VELKOR_SERVICE_OWN_WORK=""
 
 velkor_free_port() {
   python3 - "${@:-127.0.0.1}" <<'EOF'
@@ -80,7 +82,7 @@ EOF
 # terminated; a script's own EXIT trap is kept (it must then call
 # velkor_service_stop itself).
 velkor_service_trap() {
-  [ -n "$(trap -p EXIT)" ] || trap velkor_service_stop EXIT
+  [ -n "$(trap -p EXIT)" ] || trap velkor_service_finish EXIT
   [ -n "$(trap -p INT)" ] || trap 'exit 130' INT
   [ -n "$(trap -p TERM)" ] || trap 'exit 143' TERM
 }
@@ -97,7 +99,10 @@ velkor_service_start() {
          "build the target velkor_sample_catalog first" >&2
     return 1
   fi
-  VELKOR_SERVICE_WORK="${VELKOR_SERVICE_WORK:-$(mktemp -d)}"
+  if [ -z "${VELKOR_SERVICE_WORK:-}" ]; then
+    VELKOR_SERVICE_WORK="$(mktemp -d)"
+    VELKOR_SERVICE_OWN_WORK="$VELKOR_SERVICE_WORK"
+  fi
   mkdir -p "$VELKOR_SERVICE_WORK"
   local catalog="$VELKOR_SERVICE_WORK/catalog.db"
   rm -f "$catalog" "$catalog"-*
@@ -134,6 +139,12 @@ velkor_service_stop() {
     wait "$VELKOR_SERVICE_PID" 2>/dev/null || true
     VELKOR_SERVICE_PID=""
   fi
+}
+
+# The exit trap's work: the service stopped, a temporary work folder removed.
+velkor_service_finish() {
+  velkor_service_stop
+  [ -z "$VELKOR_SERVICE_OWN_WORK" ] || rm -rf "$VELKOR_SERVICE_OWN_WORK"
 }
 
 velkor_service_use() {
