@@ -46,7 +46,9 @@ bool WinScanParts::RelaunchElevated() {
 
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
-  info.fMask = relaunch_.waitForExit ? SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC : SEE_MASK_NOASYNC;
+  // No error box from the shell: when the start fails the scan simply goes on
+  // with the rights it has, as it does when the user declines.
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | (relaunch_.waitForExit ? SEE_MASK_NOCLOSEPROCESS : 0);
   info.lpVerb = L"runas";
   info.lpFile = file.c_str();
   info.lpParameters = relaunch_.parameters.c_str();
