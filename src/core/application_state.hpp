@@ -4,6 +4,7 @@
 // The main window object derives from it and adds the windows; the console front
 // end uses it as it is, so both start the engine the same way.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -57,8 +58,9 @@ class CApplicationState : public OperationHost, public WorkingFolders {
   RecordTable m_Devices{kDeviceTableCapacity};
   std::int32_t m_nDeviceCount = 0;
   std::int32_t m_nUpdateCount = 0;
-  bool m_bAbortRequested = false;
-  bool m_bScanFinished = false;
+  // Written by the Stop thread, read by the scan worker.
+  std::atomic<bool> m_bAbortRequested{false};
+  std::atomic<bool> m_bScanFinished{false};
   // Written by a worker, read by the UI thread: a whole integer each time.
   volatile long m_bOperationInProgress = 0;
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/time_text.hpp"
 #include "inventory/classification.hpp"
 #include "inventory/device_enumeration.hpp"
 #include "inventory/device_record.hpp"
@@ -21,19 +22,6 @@
 #include "lookup/update_lookup.hpp"
 
 namespace velkor {
-
-// A local date and time as the system clock gives it. valid is false when the
-// clock could not be read (the run then stores no times).
-struct LocalTime {
-  int year = 0;
-  int month = 0;   // 1..12
-  int day = 0;     // 1..31
-  int hour = 0;    // 0..23
-  int minute = 0;
-  int second = 0;
-  int milliseconds = 0;
-  bool valid = false;
-};
 
 // What the run shows. Every call comes from the worker thread; the window's
 // implementation forwards to its controls synchronously.
@@ -88,8 +76,10 @@ class ScanParts {
   virtual void EndProcess() = 0;
   // Refills the application's classification sets.
   virtual void RefillClassificationSets(ClassificationSets& sets) = 0;
-  // Sets the engine mode to scanning and runs the inventory; the callback gets
-  // every device as RunDeviceScan reports it. 32 completed, 18 stopped, 33 failed.
+  // Sets the engine mode to scanning, clears the engine state (a stop that was
+  // acknowledged or given up earlier leaves it at 35) and runs the inventory;
+  // the callback gets every device as RunDeviceScan reports it. 32 completed,
+  // 18 stopped, 33 failed.
   virtual std::int32_t RunDeviceScan(const ProgressCallback& progress) = 0;
   // The OS version code that goes into the request.
   virtual std::int32_t OsVersionCode() = 0;
@@ -133,6 +123,7 @@ struct ScanOutcome {
   bool requestSent = false;
   bool networkMissing = false;
   bool connectionFailed = false;
+  bool stopped = false;     // the run saw the Stop request (during or after the listing)
   bool countsStored = false;
   bool relaunched = false;  // an elevated instance took over; nothing else ran
   bool threw = false;       // an unexpected exception ended the run
@@ -147,7 +138,8 @@ class ScanRun {
 
   // The Stop button's short thread: sets the abort flag and asks the inventory
   // to stop with requestAbort (RequestAbort(18) of the engine); when it was
-  // acknowledged the inventory counts as finished.
+  // acknowledged the inventory counts as finished. The Stop button itself sets
+  // m_bScanStopRequested before it starts this thread.
   void RequestStop(const std::function<bool()>& requestAbort);
 
   // m_bScanStopRequested: set by the Stop button, polled by the worker.
@@ -156,6 +148,12 @@ class ScanRun {
   std::atomic<bool> m_bScanForBackup{false};
 
  private:
+  void RunSteps(ScanOutcome& outcome);
+  // Builds the request, exchanges it with the service and reads the answer.
+  void Exchange(ScanOutcome& outcome, const LocalTime& start);
+  // Stores the counts when the rule allows and hands over to the next page.
+  void StoreCounts(ScanOutcome& outcome);
+
   ScanView& view_;
   ScanParts& parts_;
   ScanRunState& state_;

@@ -8,8 +8,8 @@
 #include "inventory/device_enumeration.hpp"
 #include "inventory/device_table_filler.hpp"
 #include "inventory/driver_scanner_app.hpp"
-#include "inventory/enumeration_platform_win.hpp"
 #include "inventory/inventory_json.hpp"
+#include "inventory/machine_scan_win.hpp"
 
 namespace velkor::ctl {
 namespace {
@@ -71,14 +71,11 @@ bool ScanThisMachine(RecordTable& table, std::int32_t& count, const Console& con
       console.Out(L"\rScanning devices: " + std::to_wstring(percent) + L"%   ");
     }
   };
-  CDriverScannerApp& engine = TheDriverScannerApp();
-  engine.EngineState = kEngineRunning;
   std::int32_t result = kResultFailed;
   std::size_t dropped = 0;
   {
     const CtrlCStopsScan ctrlC;
-    WinEnumerationPlatform platform;
-    result = RunDeviceScan(platform, engine, progress, &dropped);
+    result = ScanMachineDevices(progress, &dropped);
   }
   if (showProgress) console.Out(L"\r                          \r");
   if (result == kResultScanStopped) {

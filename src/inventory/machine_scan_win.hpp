@@ -1,0 +1,19 @@
+#pragma once
+// Scanning this machine's devices with the real system and the process-wide
+// engine object: what the scan page's worker and the console's commands run.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "inventory/device_enumeration.hpp"
+
+namespace velkor {
+
+// Clears the engine state first (a stop that was acknowledged or given up
+// earlier leaves it at 35, and the listing only ever clears it when it stops),
+// then runs the inventory over the system with TheDriverScannerApp() as the
+// stop handshake. 32 completed, 18 stopped, 33 failed. dropped (optional)
+// receives the devices past the scan table's capacity.
+std::int32_t ScanMachineDevices(const ProgressCallback& progress, std::size_t* dropped = nullptr);
+
+}  // namespace velkor

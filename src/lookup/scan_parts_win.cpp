@@ -1,0 +1,89 @@
+#include "lookup/scan_parts_win.hpp"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <utility>
+
+#include "core/settings.hpp"
+#include "inventory/machine_scan_win.hpp"
+#include "inventory/os_version_code.hpp"
+#include "inventory/system_information.hpp"
+#include "platform/unique_handle.hpp"
+
+namespace velkor {
+
+WinScanParts::WinScanParts(CApplicationState& app, const CUpdateService& network, RelaunchCommand relaunch)
+    : app_(app), network_(network), relaunch_(std::move(relaunch)) {}
+
+LocalTime WinScanParts::Now() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  LocalTime time;
+  time.year = now.wYear;
+  time.month = now.wMonth;
+  time.day = now.wDay;
+  time.hour = now.wHour;
+  time.minute = now.wMinute;
+  time.second = now.wSecond;
+  time.milliseconds = now.wMilliseconds;
+  time.valid = now.wYear != 0 && now.wMonth >= 1 && now.wMonth <= 12 && now.wDay >= 1;
+  return time;
+}
+
+bool WinScanParts::IsFullAdministrator() { return IsAdministrator(); }
+
+int WinScanParts::WindowsMajorVersion() { return static_cast<int>(GetOSVersionCode().major); }
+
+bool WinScanParts::RelaunchElevated() {
+  // The path goes to the shell in double quotes; a path never holds one, so
+  // any that came with it are dropped rather than let it end the quoting.
+  std::wstring file = L"\"";
+  for (const wchar_t c : relaunch_.program) {
+    if (c != L'"') file += c;
+  }
+  file += L"\"";
+
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = relaunch_.waitForExit ? SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC : SEE_MASK_NOASYNC;
+  info.lpVerb = L"runas";
+  info.lpFile = file.c_str();
+  info.lpParameters = relaunch_.parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!::ShellExecuteExW(&info)) return false;
+  exitCode_ = 0;
+  if (relaunch_.waitForExit && info.hProcess != nullptr) {
+    const UniqueKernelHandle process(info.hProcess);
+    ::WaitForSingleObject(process.get(), INFINITE);
+    DWORD code = 0;
+    if (::GetExitCodeProcess(process.get(), &code)) exitCode_ = code;
+  }
+  return true;
+}
+
+void WinScanParts::EndProcess() { ::ExitProcess(exitCode_); }
+
+std::int32_t WinScanParts::RunDeviceScan(const ProgressCallback& progress) {
+  dropped_ = 0;
+  return ScanMachineDevices(progress, &dropped_);
+}
+
+std::int32_t WinScanParts::OsVersionCode() { return GetOSVersionCode().code; }
+
+bool WinScanParts::ScanLookupWithFallback(const std::wstring& request, std::wstring& answer) {
+  return network_.ScanLookupWithFallback(request, answer);
+}
+
+void WinScanParts::SleepMilliseconds(unsigned milliseconds) { ::Sleep(milliseconds); }
+
+std::wstring WinScanParts::ReadProductValue(const wchar_t* name) { return velkor::ReadProductValue(name); }
+
+void WinScanParts::WriteProductValue(const wchar_t* name, const std::wstring& text) {
+  // The scan's time goes under the key the settings made at start-up; the
+  // counts create it when it is missing.
+  const bool createKey = std::wstring(name) != L"LastScan";
+  velkor::WriteProductValue(name, text, createKey);
+}
+
+}  // namespace velkor

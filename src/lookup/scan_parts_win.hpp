@@ -1,0 +1,60 @@
+#pragma once
+// The scan run's parts over the real system: the application's operation
+// bracket, the clock, the administrator test and the elevated re-launch, the
+// inventory with the process-wide engine object, the network component and
+// the values under the product key.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/application_state.hpp"
+#include "core/update_service.hpp"
+#include "lookup/scan_run.hpp"
+
+namespace velkor {
+
+// How this program is started again elevated.
+struct RelaunchCommand {
+  // The program's own path as it was started (its first command-line
+  // argument); it is handed to the shell in double quotes.
+  std::wstring program;
+  // The command line after the program: "1" opens the scan page and scans.
+  std::wstring parameters = L"1";
+  // Wait for the elevated instance and end with its exit code (a console has
+  // somebody waiting for the result); otherwise end with 0 at once.
+  bool waitForExit = false;
+};
+
+class WinScanParts final : public ScanParts {
+ public:
+  WinScanParts(CApplicationState& app, const CUpdateService& network, RelaunchCommand relaunch);
+
+  void BeginOperation() override { app_.BeginOperation(); }
+  void EndOperation() override { app_.EndOperation(); }
+  LocalTime Now() override;
+  bool IsFullAdministrator() override;
+  int WindowsMajorVersion() override;
+  bool RelaunchElevated() override;
+  [[noreturn]] void EndProcess() override;
+  void RefillClassificationSets(ClassificationSets& sets) override { sets.Refill(); }
+  std::int32_t RunDeviceScan(const ProgressCallback& progress) override;
+  std::int32_t OsVersionCode() override;
+  bool NetworkLoaded() override { return network_.IsLoaded(); }
+  bool ScanLookupWithFallback(const std::wstring& request, std::wstring& answer) override;
+  void SleepMilliseconds(unsigned milliseconds) override;
+  std::wstring ReadProductValue(const wchar_t* name) override;
+  void WriteProductValue(const wchar_t* name, const std::wstring& text) override;
+
+  // Devices of the last inventory that did not fit the scan's table.
+  std::size_t DroppedDevices() const { return dropped_; }
+
+ private:
+  CApplicationState& app_;
+  const CUpdateService& network_;
+  RelaunchCommand relaunch_;
+  unsigned exitCode_ = 0;
+  std::size_t dropped_ = 0;
+};
+
+}  // namespace velkor
