@@ -445,6 +445,59 @@ def bar(top, bottom):
     return c
 
 
+def spinner_frames(count=12, size=42):
+    """The scan page's busy animation: a ring of dots whose bright head goes
+    round, on the page's light panel."""
+    frames = []
+    dots = 12
+    for f in range(count):
+        c = Canvas(size, size, (222, 239, 246))
+        for d in range(dots):
+            angle = 2 * math.pi * d / dots - math.pi / 2
+            cx = size / 2 + 14 * math.cos(angle)
+            cy = size / 2 + 14 * math.sin(angle)
+            # Dots fade behind the head, which moves one dot per frame.
+            age = (f - d) % dots
+            weight = max(0.0, 1.0 - age / 7.0)
+            col = tuple(int(round(GREY[i] + (SKY[i] - GREY[i]) * weight)) for i in range(3))
+            c.shape(in_circle(cx, cy, 2.2 + 1.4 * weight), (cx - 5, cy - 5, cx + 5, cy + 5), col)
+        frames.append(c)
+    return frames
+
+
+def write_avi(frames, path, fps=12):
+    """An uncompressed 24-bit AVI (one video stream of DIB frames), the kind
+    the system's animation control plays without a codec."""
+    w, h = frames[0].w, frames[0].h
+    images = [b"".join(rgb_rows(c, WHITE)) for c in frames]
+    size = len(images[0])
+
+    def chunk(fourcc, data):
+        pad = b"\0" if len(data) % 2 else b""
+        return fourcc + struct.pack("<I", len(data)) + data + pad
+
+    def lst(kind, data):
+        return chunk(b"LIST", kind + data)
+
+    avih = struct.pack("<IIIIIIIIII4I", 1000000 // fps, size * fps, 0, 0x10, len(frames), 0, 1, size, w, h,
+                       0, 0, 0, 0)
+    strh = b"vids" + b"DIB " + struct.pack("<IHHIIIIIIiI4h", 0, 0, 0, 0, 1, fps, 0, len(frames), size, -1, 0,
+                                           0, 0, w, h)
+    strf = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, size, 0, 0, 0, 0)
+    hdrl = lst(b"hdrl", chunk(b"avih", avih) + lst(b"strl", chunk(b"strh", strh) + chunk(b"strf", strf)))
+    movi_data = b""
+    index = b""
+    offset = 4  # from the 'movi' type to the first chunk
+    for img in images:
+        index += b"00db" + struct.pack("<III", 0x10, offset, len(img))
+        piece = chunk(b"00db", img)
+        movi_data += piece
+        offset += len(piece)
+    body = b"AVI " + hdrl + lst(b"movi", movi_data) + chunk(b"idx1", index)
+    with open(path, "wb") as f:
+        f.write(b"RIFF" + struct.pack("<I", len(body)) + body)
+
+
 def header():
     c = Canvas(771, 34)
     c.vgradient(0, 0, 771, 34, NAVY_2, NAVY)
@@ -566,6 +619,7 @@ def main():
         write_bmp(canvas, os.path.join(out, name))
     write_bmp(status_images(), os.path.join(out, "status.bmp"), MAGENTA)
     write_ico([app_icon(s) for s in (16, 24, 32, 48)], os.path.join(out, "velkor.ico"))
+    write_avi(spinner_frames(), os.path.join(out, "scan.avi"))
 
 
 if __name__ == "__main__":

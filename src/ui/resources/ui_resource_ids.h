@@ -25,6 +25,7 @@
 #define IDR_TRAY_MENU              239
 
 /* Bitmaps whose numbers the pages share with other parts of the program */
+#define IDR_SCAN_ANIMATION         172
 #define IDB_TREE_CHECKS            173
 #define IDB_STATUS_IMAGES          212
 #define IDB_DETAILS_ICON           222
