@@ -1,0 +1,34 @@
+# Driver images for driver packages that tests and the demo install under Wine:
+# a DLL-shaped PE with the native subsystem, DriverEntry as entry point, no C
+# runtime and no imports, carrying its vendor's version resource (the inventory
+# reads the image's company name). Built from one tiny source.
+include_guard(GLOBAL)
+
+# velkor_driver_image(TARGET IMAGE COMPANY DESCRIPTION VERSION OUTPUT_DIR)
+# Builds OUTPUT_DIR/IMAGE.sys as the module target TARGET.
+function(velkor_driver_image target image company description version output_dir)
+  set(sources ${CMAKE_SOURCE_DIR}/tests/fixtures/drivers/image)
+  set(IMAGE_NAME ${image})
+  set(IMAGE_COMPANY "${company}")
+  set(IMAGE_DESCRIPTION "${description}")
+  set(IMAGE_VERSION ${version})
+  string(REPLACE "." "," IMAGE_VERSION_COMMAS ${version})
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/images/${target}.rc)
+  configure_file(${sources}/driver_image.rc.in ${rc} @ONLY)
+
+  add_library(${target} MODULE ${sources}/driver_image.c ${rc})
+  set_target_properties(${target} PROPERTIES
+    PREFIX "" SUFFIX ".sys" OUTPUT_NAME ${image}
+    LIBRARY_OUTPUT_DIRECTORY ${output_dir})
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(entry _DriverEntry@8)
+  else()
+    set(entry DriverEntry)
+  endif()
+  target_compile_options(${target} PRIVATE -Wall -Wextra -ffreestanding)
+  # No link time stamp: the same sources give the same bytes, so packages built
+  # from the images keep their MD5 from one build to the next.
+  target_link_options(${target} PRIVATE -nostdlib -Wl,--subsystem,native -Wl,--entry,${entry}
+                      -Wl,--no-insert-timestamp)
+  set_property(TARGET ${target} PROPERTY LINK_LIBRARIES "")
+endfunction()

@@ -1,0 +1,135 @@
+# velkor-service with the sample catalog, for tests and the demo (sourced, bash).
+#
+#   source tests/integration/scan/service_fixture.sh
+#   velkor_service_start [HOST]        import the sample catalog and serve it on a free
+#                                      port of HOST (default 127.0.0.1); sets
+#                                      VELKOR_SERVICE_PORT and VELKOR_SERVICE_URL
+#   velkor_service_use [URL]           write "ServiceUrl" (default VELKOR_SERVICE_URL)
+#                                      into HKCU of the Wine prefix
+#   velkor_service_stop                stop the service (also done on exit)
+#   velkor_free_port [HOST...]         print a TCP port free on every HOST given
+#
+# Environment (the scan tests get it from CMake; all but the first two default):
+#   VELKOR_BUILD_DIR, VELKOR_SOURCE_DIR  build and source trees
+#   VELKOR_WINE_RUN                   wine-run of the build (runs `reg` in the prefix)
+#   VELKOR_SERVICE_BINARY             velkor-service of the native build
+#   VELKOR_SAMPLE_CATALOG             folder holding packages/ (the sample catalog)
+#   VELKOR_SERVICE_WORK               where the catalog database and the log go
+#
+# An exit trap stops the service; a script that has set its own EXIT trap before
+# starting the service calls velkor_service_stop from it.
+
+: "${VELKOR_BUILD_DIR:?VELKOR_BUILD_DIR is not set}"
+: "${VELKOR_SOURCE_DIR:?VELKOR_SOURCE_DIR is not set}"
+VELKOR_WINE_RUN="${VELKOR_WINE_RUN:-$VELKOR_BUILD_DIR/wine/wine-run}"
+VELKOR_SERVICE_BINARY="${VELKOR_SERVICE_BINARY:-$VELKOR_SOURCE_DIR/build/native/service/velkor-service}"
+VELKOR_SAMPLE_CATALOG="${VELKOR_SAMPLE_CATALOG:-$VELKOR_BUILD_DIR/sample_catalog}"
+VELKOR_SERVICE_PID=""
+VELKOR_SERVICE_PORT=""
+VELKOR_SERVICE_URL=""
+
+velkor_free_port() {
+  python3 - "${@:-127.0.0.1}" <<'EOF'
+import random, socket, sys
+hosts = sys.argv[1:]
+for _ in range(200):
+    port = random.randint(20000, 59999)
+    taken = []
+    try:
+        for host in hosts:
+            s = socket.socket()
+            taken.append(s)
+            s.bind((host, port))
+    except OSError:
+        continue
+    finally:
+        for s in taken:
+            s.close()
+    print(port)
+    sys.exit(0)
+sys.exit("no free port found")
+EOF
+}
+
+# True when GET /v1/health answers 200 within the given seconds.
+velkor_service_wait_health() {
+  python3 - "$1" "$2" <<'EOF'
+import sys, time, urllib.request
+url, seconds = sys.argv[1], float(sys.argv[2])
+end = time.monotonic() + seconds
+while time.monotonic() < end:
+    try:
+        with urllib.request.urlopen(url + "v1/health", timeout=2) as answer:
+            if answer.status == 200:
+                sys.exit(0)
+    except OSError:
+        pass
+    time.sleep(0.1)
+sys.exit(1)
+EOF
+}
+
+# Stops the service when the script ends, also when it is interrupted or
+# terminated; a script's own EXIT trap is kept (it must then call
+# velkor_service_stop itself).
+velkor_service_trap() {
+  [ -n "$(trap -p EXIT)" ] || trap velkor_service_stop EXIT
+  [ -n "$(trap -p INT)" ] || trap 'exit 130' INT
+  [ -n "$(trap -p TERM)" ] || trap 'exit 143' TERM
+}
+
+velkor_service_start() {
+  local host="${1:-127.0.0.1}"
+  if [ ! -x "$VELKOR_SERVICE_BINARY" ]; then
+    echo "service_fixture: velkor-service not found at $VELKOR_SERVICE_BINARY;" \
+         "build it first: cmake --preset native && cmake --build --preset native --target velkor-service" >&2
+    return 1
+  fi
+  if [ ! -d "$VELKOR_SAMPLE_CATALOG/packages" ]; then
+    echo "service_fixture: no sample catalog in $VELKOR_SAMPLE_CATALOG/packages;" \
+         "build the target velkor_sample_catalog first" >&2
+    return 1
+  fi
+  VELKOR_SERVICE_WORK="${VELKOR_SERVICE_WORK:-$(mktemp -d)}"
+  mkdir -p "$VELKOR_SERVICE_WORK"
+  local catalog="$VELKOR_SERVICE_WORK/catalog.db"
+  rm -f "$catalog" "$catalog"-*
+  if ! "$VELKOR_SERVICE_BINARY" import --catalog "$catalog" --packages "$VELKOR_SAMPLE_CATALOG/packages" \
+        >"$VELKOR_SERVICE_WORK/import.log" 2>&1; then
+    echo "service_fixture: importing the sample catalog failed:" >&2
+    cat "$VELKOR_SERVICE_WORK/import.log" >&2
+    return 1
+  fi
+  local attempt port
+  for attempt in 1 2 3 4 5; do
+    port="$(velkor_free_port "$host")" || return 1
+    "$VELKOR_SERVICE_BINARY" serve --catalog "$catalog" --packages "$VELKOR_SAMPLE_CATALOG/packages" \
+      --listen "$host:$port" --threads 4 </dev/null >"$VELKOR_SERVICE_WORK/serve.log" 2>&1 &
+    VELKOR_SERVICE_PID=$!
+    VELKOR_SERVICE_PORT="$port"
+    VELKOR_SERVICE_URL="http://$host:$port/"
+    velkor_service_trap
+    # Someone may take the port between the check and the start: the service
+    # then ends at once, and another port is tried.
+    if velkor_service_wait_health "$VELKOR_SERVICE_URL" 30; then
+      return 0
+    fi
+    velkor_service_stop
+  done
+  echo "service_fixture: velkor-service did not start; its last log:" >&2
+  cat "$VELKOR_SERVICE_WORK/serve.log" >&2
+  return 1
+}
+
+velkor_service_stop() {
+  if [ -n "$VELKOR_SERVICE_PID" ]; then
+    kill "$VELKOR_SERVICE_PID" 2>/dev/null || true
+    wait "$VELKOR_SERVICE_PID" 2>/dev/null || true
+    VELKOR_SERVICE_PID=""
+  fi
+}
+
+velkor_service_use() {
+  local url="${1:-$VELKOR_SERVICE_URL}"
+  "$VELKOR_WINE_RUN" reg add 'HKCU\Software\VELKOR Brenn' /v ServiceUrl /t REG_SZ /d "$url" /f >/dev/null
+}
