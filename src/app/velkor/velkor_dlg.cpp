@@ -152,8 +152,8 @@ void CVelkorDlg::OnInitDialog() {
 
   SetWindowPos(m_hWnd, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyRoundedRegion(m_hWnd, kWindowWidth, kWindowHeight);
-  // Without the system's class images the lists simply show no icons.
-  m_ClassImageList.Load();
+  // The system's class images, or the program's own where the system has none.
+  m_ClassImageList.Load(IDB_CLASS_ICONS);
   CreateHeader();
   CreatePages();
   CreateScanRun();

@@ -49,7 +49,8 @@ void CFancyListCtrl::Prepare() {
   tahoma_ = ListFont(-11, FW_NORMAL, false, L"Tahoma");
   face_ = ListFont(-12, FW_NORMAL, false, SkinFaceName().c_str());
   bold_ = ListFont(-11, FW_BOLD, false, L"Tahoma");
-  link_ = ListFont(-11, FW_BOLD, true, L"Tahoma");
+  // Regular weight: "Download" fits the narrow status column whole.
+  link_ = ListFont(-11, FW_NORMAL, true, L"Tahoma");
   HDC dc = GetDC(hwnd());
   rowHeight_ = std::max({TextHeight(dc, tahoma_.get()), TextHeight(dc, face_.get()), 16}) + 8;
   ReleaseDC(hwnd(), dc);
@@ -171,8 +172,12 @@ void CFancyListCtrl::DrawCell(HDC dc, int row, int column, RECT cell, LPARAM dat
   }
   const HGDIOBJ old = SelectObject(dc, font);
   SetTextColor(dc, color);
+  // A link word is never cut: the narrow action column lets it run into the
+  // empty left margin of the column beside it.
+  const bool link = column == linkColumn_ && data != -1;
+  if (link) cell.left -= 2;
   DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &cell,
-            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | (link ? DT_NOCLIP : DT_END_ELLIPSIS));
   SelectObject(dc, old);
 }
 

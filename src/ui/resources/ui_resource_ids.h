@@ -55,6 +55,7 @@
 #define IDB_BAR_OUT_OF_DATE        331
 #define IDB_BAR_UP_TO_DATE         332
 #define IDB_BAR_PLACEHOLDER        333
+#define IDB_CLASS_ICONS            334
 
 /* Menu commands */
 #define ID_HELP_REPORTFEEDBACK     32776
