@@ -4,6 +4,7 @@
 # on. The scan page shows while the devices are listed; the result page then
 # lists the expected updates grouped by category in the update list's order,
 # with the scan's summary, and the registry holds the scan's time and counts.
+# A second scan stopped while the devices are listed changes none of that.
 # Screenshots go to build/screenshots/scan_gui/.
 set -euo pipefail
 
@@ -114,6 +115,21 @@ sleep 0.5
 snap driver_details
 probe close-popup Velkor >/dev/null
 for _ in $(seq 1 20); do probe popup Velkor >/dev/null || break; sleep 0.25; done
+
+# ReScan, and Stop while the devices are listed: no request is sent, the run
+# ends on the home page, and the stored record of the last scan stays.
+probe click Velkor 1014 >/dev/null
+for _ in $(seq 1 40); do [ "$(probe page Velkor)" == "158" ] && break; sleep 0.1; done
+check "ReScan shows the scan page" "$(probe page Velkor)" "158"
+probe page-click Velkor 1011 >/dev/null
+for _ in $(seq 1 240); do [ "$(probe page Velkor)" == "136" ] && break; sleep 0.5; done
+check "a stopped scan ends on the home page" "$(probe page Velkor)" "136"
+check "OutofDate kept" "$(stored OutofDate)" "$offers"
+check "TotalDrivers kept" "$(stored TotalDrivers)" "$total"
+check "LastScan kept" "$(stored LastScan)" "$last"
+check "Last Scan shown again" "$(probe visible Velkor 1013)" "1"
+check "home page count" "$(probe page-text Velkor 1047)" "$offers"
+snap home_after_stop
 
 probe command Velkor 32780 >/dev/null
 rc=0
