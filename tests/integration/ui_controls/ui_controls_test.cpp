@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/controls/class_images.hpp"
 #include "ui/controls/fancy_list_ctrl.hpp"
 #include "ui/controls/hyperlink_button.hpp"
 #include "ui/controls/picture_buttons.hpp"
@@ -495,6 +496,42 @@ TEST_F(UiControls, ResultPageListsUpdatesByCategoryAndRoutesClicks) {
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
   EXPECT_TRUE(rowToDevice.empty());
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page.hwnd(), IDC_RESULT_DOWNLOAD_ALL)));
+}
+
+TEST_F(UiControls, ClassPicturesByTheGuidAtTheStartOfTheDriverKey) {
+  EXPECT_EQ(ClassGuidOfDriverKey(L"{4D36E972-E325-11CE-BFC1-08002BE10318}\\0003"),
+            L"{4D36E972-E325-11CE-BFC1-08002BE10318}");
+  EXPECT_EQ(ClassGuidOfDriverKey(L"{4D36E972-E325-11CE-BFC1-08002BE10318}"), L"{4D36E972-E325-11CE-BFC1-08002BE10318}");
+  EXPECT_EQ(ClassGuidOfDriverKey(L""), L"");
+  CClassImageList images;
+  ASSERT_TRUE(images.Load(IDB_CLASS_ICONS));
+  ASSERT_NE(images.Images(), nullptr);
+  const int count = ImageList_GetImageCount(images.Images());
+  struct Case {
+    const wchar_t* guid;
+    bool picture;
+  };
+  const Case cases[] = {
+      {L"{4D36E972-E325-11CE-BFC1-08002bE10318}", true},  // mixed case names the same class
+      {L"{4d36e968-e325-11ce-bfc1-08002be10318}", true},
+      {L"{00000000-0000-0000-0000-000000000000}", true},  // unknown class: the generic picture
+      {L"not a class", false},
+      {L"", false},
+  };
+  for (const Case& c : cases) {
+    const int index = images.IndexOf(c.guid);
+    if (c.picture) {
+      EXPECT_GE(index, 0) << c.guid;
+      EXPECT_LT(index, count) << c.guid;
+    } else {
+      EXPECT_EQ(index, -1) << c.guid;
+    }
+  }
+  if (ImageList_GetImageCount(images.Images()) == 8) {
+    // Our own pictures (a system without class images): network and display differ.
+    EXPECT_EQ(images.IndexOf(L"{4D36E972-E325-11CE-BFC1-08002BE10318}"), 2);
+    EXPECT_EQ(images.IndexOf(L"{4D36E968-E325-11CE-BFC1-08002BE10318}"), 1);
+  }
 }
 
 TEST_F(UiControls, OverlayDimsAtAlpha200AndHostsThePopupOfTheKind) {
