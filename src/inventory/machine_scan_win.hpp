@@ -9,8 +9,8 @@
 
 namespace velkor {
 
-// Clears the engine state first (a stop that was acknowledged or given up
-// earlier leaves it at 35, and the listing only ever clears it when it stops),
+// Clears the engine state first (a stop asked for when no listing ran stays
+// at 18 until its requester gives up, and would end this listing at once),
 // then runs the inventory over the system with TheDriverScannerApp() as the
 // stop handshake. 32 completed, 18 stopped, 33 failed. dropped (optional)
 // receives the devices past the scan table's capacity.

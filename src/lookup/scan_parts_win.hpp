@@ -46,6 +46,9 @@ class WinScanParts final : public ScanParts {
   std::wstring ReadProductValue(const wchar_t* name) override;
   void WriteProductValue(const wchar_t* name, const std::wstring& text) override;
 
+  // The exit code of an elevated instance that was waited for (0 otherwise):
+  // what EndProcess ends this process with.
+  unsigned RelaunchedExitCode() const { return exitCode_; }
   // Devices of the last inventory that did not fit the scan's table.
   std::size_t DroppedDevices() const { return dropped_; }
 

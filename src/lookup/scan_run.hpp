@@ -76,10 +76,10 @@ class ScanParts {
   virtual void EndProcess() = 0;
   // Refills the application's classification sets.
   virtual void RefillClassificationSets(ClassificationSets& sets) = 0;
-  // Sets the engine mode to scanning, clears the engine state (a stop that was
-  // acknowledged or given up earlier leaves it at 35) and runs the inventory;
-  // the callback gets every device as RunDeviceScan reports it. 32 completed,
-  // 18 stopped, 33 failed.
+  // Sets the engine mode to scanning, clears the engine state (a Stop pressed
+  // after an earlier listing had ended leaves 18 there until its requester
+  // gives up) and runs the inventory; the callback gets every device as
+  // RunDeviceScan reports it. 32 completed, 18 stopped, 33 failed.
   virtual std::int32_t RunDeviceScan(const ProgressCallback& progress) = 0;
   // The OS version code that goes into the request.
   virtual std::int32_t OsVersionCode() = 0;

@@ -6,6 +6,7 @@
 
 #include "app/velkorctl/verb_inventory.hpp"
 #include "app/velkorctl/verb_lookup.hpp"
+#include "app/velkorctl/verb_scan.hpp"
 #include "app/velkorctl/verb_settings.hpp"
 #include "app/velkorctl/verb_sysinfo.hpp"
 #include "base/utf.hpp"
@@ -47,6 +48,8 @@ const Verb kVerbs[] = {
      RunRequest},
     {L"match", L"match --answer FILE [--inventory FILE] [--json]",
      L"match an answer of the update service to the devices", RunMatch},
+    {L"scan", L"scan [--yes|--no] [--for-backup] [--json]",
+     L"scan this machine with the update service and store the results", RunScan},
     {L"settings", L"settings [--json|reset|set NAME VALUE]", L"show or change the settings, folders and lists", RunSettings},
     {L"sysinfo", L"sysinfo [--json]", L"print the machine summary and the program version", RunSysinfo},
 };
@@ -61,7 +64,8 @@ int RunHelp(const Args& args, const Console& console) {
     if (line.size() < 28) line.resize(28, L' ');
     console.Out(line + L"  " + verb.summary + L"\n");
   }
-  console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error\n");
+  console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error; scan also: 3 update service\n"
+              L"unreachable, 4 Network.dll missing, 130 stopped by Ctrl+C\n");
   return kExitOk;
 }
 

@@ -13,6 +13,8 @@ enum ExitCode : int {
   kExitOk = 0,
   kExitFailure = 1,
   kExitUsage = 2,
+  kExitUnreachable = 3,     // scan: the update service could not be reached
+  kExitNetworkMissing = 4,  // scan: Network.dll is missing beside velkorctl.exe
 };
 
 // Runs the command line (without the program name); returns the exit code.

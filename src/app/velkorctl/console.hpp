@@ -16,6 +16,8 @@ class Console {
   void OutBytes(std::string_view bytes) const;
   // Whether standard output is a console window (progress lines go there only).
   bool OutIsConsole() const { return out_is_console_; }
+  // Whether standard error is a console window (lines redrawn in place go there only).
+  bool ErrIsConsole() const { return err_is_console_; }
 
  private:
   void Write(void* handle, bool is_console, std::wstring_view text) const;

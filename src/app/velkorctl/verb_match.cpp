@@ -2,61 +2,19 @@
 // document of the update service against a device table and shows which
 // devices get an update, with the update records and the sorted update list.
 
-#include <nlohmann/json.hpp>
-
 #include "app/velkorctl/commands.hpp"
 #include "app/velkorctl/device_source.hpp"
+#include "app/velkorctl/report_printing.hpp"
 #include "app/velkorctl/verb_lookup.hpp"
-#include "base/utf.hpp"
 #include "inventory/classification.hpp"
-#include "inventory/inventory_json.hpp"
 #include "lookup/document_bytes.hpp"
 #include "lookup/update_lookup.hpp"
 
 namespace velkor::ctl {
 namespace {
 
-using Json = nlohmann::ordered_json;
-
 // An answer for a full table is a few megabytes; anything far beyond is not one.
 constexpr std::size_t kMaxAnswerBytes = 64u * 1024u * 1024u;
-
-// The update slots that were filled, as objects with "number" and every field
-// of the record under its name (the same names as a saved inventory).
-Json FilledUpdates(const RecordTable& updates, std::int32_t count) {
-  Json filled = Json::array();
-  for (Json& entry : Json::parse(WriteInventoryJson(updates, static_cast<std::size_t>(count)))) {
-    if (!entry["HardwareId"].get<std::string>().empty()) filled.push_back(std::move(entry));
-  }
-  return filled;
-}
-
-std::wstring TextReport(const Json& filled, const RecordTable& devices, std::int32_t updateCount,
-                        const std::vector<std::wstring>& updateList) {
-  std::wstring out;
-  for (const Json& entry : filled) {
-    const auto number = entry["number"].get<std::int32_t>();
-    out += L"Device " + std::to_wstring(number) + L": " + devices[static_cast<std::size_t>(number)].Name + L"\n";
-    for (const auto& [key, value] : entry.items()) {
-      if (key == "number") continue;
-      std::wstring text;
-      if (value.is_string()) {
-        if (value.get<std::string>().empty()) continue;
-        text = FromUtf8(value.get<std::string>());
-      } else {
-        text = std::to_wstring(value.get<std::int32_t>());
-      }
-      std::wstring name = FromUtf8(key);
-      name.resize(std::max<std::size_t>(name.size(), 18), L' ');
-      out += L"  " + name + L" " + text + L"\n";
-    }
-  }
-  out += L"Update list:\n";
-  for (const std::wstring& line : updateList) out += L"  " + line + L"\n";
-  out += std::to_wstring(updateCount) + (updateCount == 1 ? L" device has an update" : L" devices have updates") +
-         L", " + std::to_wstring(updateList.size()) + L" listed\n";
-  return out;
-}
 
 }  // namespace
 
@@ -111,17 +69,7 @@ int RunMatch(const std::vector<std::wstring>& args, const Console& console) {
     return kExitFailure;
   }
 
-  const Json filled = FilledUpdates(updates, deviceCount);
-  if (json) {
-    Json report = Json::object();
-    report["updateCount"] = updateCount;
-    report["updates"] = filled;
-    report["updateList"] = Json::array();
-    for (const std::wstring& line : updateList) report["updateList"].push_back(ToUtf8(line));
-    console.OutBytes(report.dump(2) + "\n");
-  } else {
-    console.Out(TextReport(filled, devices, updateCount, updateList));
-  }
+  PrintUpdates(devices, deviceCount, &updates, updateCount, updateList, json, console);
   return kExitOk;
 }
 

@@ -1,0 +1,238 @@
+// velkorctl scan [--yes|--no] [--for-backup] [--json]: the window's scan run on
+// the console. The run is the same (the same texts, the same stored values
+// under the product key); what the scan page shows goes to standard error, so
+// that standard output carries only the report at the end.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "app/velkorctl/commands.hpp"
+#include "app/velkorctl/engine_start.hpp"
+#include "app/velkorctl/report_printing.hpp"
+#include "app/velkorctl/verb_scan.hpp"
+#include "core/shell_folders.hpp"
+#include "core/update_service.hpp"
+#include "inventory/driver_scanner_app.hpp"
+#include "inventory/inventory_json.hpp"
+#include "lookup/scan_parts_win.hpp"
+#include "lookup/scan_run.hpp"
+
+namespace velkor::ctl {
+namespace {
+
+constexpr int kExitStopped = 130;  // as a shell reports a program ended by Ctrl+C
+constexpr std::size_t kDeviceLineWidth = 78;
+
+// The scan page on a console: status lines and messages as lines, the current
+// device redrawn in place while standard error is a console window.
+class ConsoleScanView final : public ScanView {
+ public:
+  ConsoleScanView(const Console& console, bool answerYes) : console_(console), answerYes_(answerYes) {}
+
+  void SetStatusText(const std::wstring& text) override { Line(text); }
+  void SetCurrentDeviceText(const std::wstring& text) override {
+    device_ = text;
+    if (console_.ErrIsConsole()) {
+      Redraw();
+    } else if (!text.empty()) {
+      console_.Err(L"  " + text + L"\n");
+    }
+  }
+  void SetProgress(int percent) override {
+    if (percent == percent_) return;
+    percent_ = percent;
+    if (console_.ErrIsConsole() && open_) Redraw();
+  }
+  void StartAnimation() override {}
+  void StopAnimation() override {}
+  void SetScanPhase(int) override {}
+  void SetStopEnabled(bool enabled) override { stopEnabled_ = enabled; }
+  void FocusStopButton() override {}
+  void ShowMessage(const std::wstring& text, bool) override { Line(text); }
+  bool AskYesNo(const std::wstring& text) override {
+    Line(text);
+    Line(answerYes_ ? L"  -> Yes (--yes)" : L"  -> No (give --yes to answer Yes)");
+    return answerYes_;
+  }
+  // The console thread owns no windows.
+  void PumpMessages() override {}
+  void PopulateResults() override {}
+  void ShowResultPage() override {}
+  void ShowHomePage() override {}
+  void ShowBackupPage() override {}
+
+  // Whether Ctrl+C can still stop the run (the exchange cannot be stopped).
+  bool StopEnabled() const { return stopEnabled_; }
+  // Ends a device line that was drawn in place.
+  void FinishLine() {
+    if (!open_) return;
+    console_.Err(L"\n");
+    open_ = false;
+  }
+
+ private:
+  void Line(const std::wstring& text) {
+    if (text.empty()) return;
+    FinishLine();
+    console_.Err(text + L"\n");
+  }
+  void Redraw() {
+    if (device_.empty() && !open_) return;
+    std::wstring line = L"[" + std::to_wstring(percent_) + L"%] " + device_;
+    if (line.size() > kDeviceLineWidth) line.resize(kDeviceLineWidth);
+    line.resize(kDeviceLineWidth, L' ');
+    console_.Err(L"\r" + line);
+    open_ = true;
+  }
+
+  const Console& console_;
+  bool answerYes_;
+  std::wstring device_;
+  int percent_ = 0;
+  bool open_ = false;
+  std::atomic<bool> stopEnabled_{true};
+};
+
+// Ctrl+C during the run is the Stop button: it reaches the run through these.
+std::atomic<ScanRun*> g_run{nullptr};
+std::atomic<ConsoleScanView*> g_view{nullptr};
+
+BOOL WINAPI StopRunOnCtrlC(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  ScanRun* run = g_run.load();
+  ConsoleScanView* view = g_view.load();
+  // Once the exchange has begun, Ctrl+C ends the program as usual.
+  if (run == nullptr || view == nullptr || !view->StopEnabled()) return FALSE;
+  view->SetStopEnabled(false);
+  run->m_bScanStopRequested = true;
+  run->RequestStop([] { return TheDriverScannerApp().RequestAbort(kStopScan); });
+  return TRUE;
+}
+
+class CtrlCStopsRun {
+ public:
+  CtrlCStopsRun(ScanRun& run, ConsoleScanView& view) {
+    g_run = &run;
+    g_view = &view;
+    ::SetConsoleCtrlHandler(StopRunOnCtrlC, TRUE);
+  }
+  ~CtrlCStopsRun() {
+    ::SetConsoleCtrlHandler(StopRunOnCtrlC, FALSE);
+    g_run = nullptr;
+    g_view = nullptr;
+  }
+  CtrlCStopsRun(const CtrlCStopsRun&) = delete;
+  CtrlCStopsRun& operator=(const CtrlCStopsRun&) = delete;
+};
+
+// This program's path as it was started (its first command-line argument).
+std::wstring ProgramAsStarted() {
+  int count = 0;
+  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (argv == nullptr) return GetProgramModulePath();
+  std::wstring first = count > 0 ? argv[0] : L"";
+  ::LocalFree(argv);
+  return first.empty() ? GetProgramModulePath() : first;
+}
+
+// What the application state of the window program holds beside the engine's.
+struct ScanData {
+  ClassificationSets sets;
+  CXml xml;
+  CMarkup document;
+  std::vector<std::wstring> updateList;
+  std::wstring scanStartTime, scanDuration, scanTotal, lastScan;
+  std::int32_t homeOutOfDate = 0, homeUpToDate = 0, homeTotal = 0;
+};
+
+}  // namespace
+
+int RunScan(const std::vector<std::wstring>& args, const Console& console) {
+  bool answerYes = false;
+  bool forBackup = false;
+  bool json = false;
+  for (const std::wstring& arg : args) {
+    if (arg == L"--yes") {
+      answerYes = true;
+    } else if (arg == L"--no") {
+      answerYes = false;
+    } else if (arg == L"--for-backup") {
+      forBackup = true;
+    } else if (arg == L"--json") {
+      json = true;
+    } else {
+      console.Err(L"velkorctl: unknown option '" + arg + L"' for 'scan' (see 'velkorctl help')\n");
+      return kExitUsage;
+    }
+  }
+
+  const std::unique_ptr<CApplicationState> app = StartEngine();
+  CUpdateService network;
+  network.Load(GetProgramModuleFolder());
+
+  // The elevated instance runs the same command; it is an administrator, so
+  // it is not asked again.
+  RelaunchCommand relaunch;
+  relaunch.program = ProgramAsStarted();
+  relaunch.parameters = L"scan";
+  if (forBackup) relaunch.parameters += L" --for-backup";
+  if (json) relaunch.parameters += L" --json";
+  relaunch.waitForExit = true;
+  WinScanParts parts(*app, network, relaunch);
+
+  ScanData data;
+  ScanRunState state{app->m_Devices,    app->m_nDeviceCount,  app->m_nUpdateCount, app->m_bAbortRequested,
+                     app->m_bScanFinished, data.sets,          data.xml,            data.document,
+                     data.updateList,   data.scanStartTime,   data.scanDuration,   data.scanTotal,
+                     data.lastScan,     data.homeOutOfDate,   data.homeUpToDate,   data.homeTotal};
+  ConsoleScanView view(console, answerYes);
+  ScanRun run(view, parts, state);
+  run.m_bScanForBackup = forBackup;
+  ScanOutcome outcome;
+  {
+    const CtrlCStopsRun ctrlC(run, view);
+    outcome = run.Run();
+  }
+  view.FinishLine();
+
+  if (parts.DroppedDevices() > 0) {
+    console.Err(L"velkorctl: " + std::to_wstring(parts.DroppedDevices()) + L" devices past the first " +
+                std::to_wstring(kScanTableCapacity) + L" were not listed\n");
+  }
+  if (outcome.threw) {
+    console.Err(L"velkorctl: the scan ended unexpectedly\n");
+    return kExitFailure;
+  }
+  if (outcome.stopped || outcome.inventoryResult == kResultScanStopped) {
+    console.Err(L"velkorctl: the scan was stopped\n");
+    return kExitStopped;
+  }
+  if (outcome.inventoryResult != kResultCompleted) {
+    console.Err(L"velkorctl: the device scan failed: no device list could be read\n");
+    return kExitFailure;
+  }
+  if (forBackup) {
+    if (json) {
+      console.OutBytes(WriteInventoryJson(app->m_Devices, static_cast<std::size_t>(app->m_nDeviceCount)));
+    } else {
+      PrintDeviceTable(app->m_Devices, app->m_nDeviceCount, console);
+    }
+    return kExitOk;
+  }
+  if (outcome.networkMissing) return kExitNetworkMissing;
+  if (outcome.connectionFailed) return kExitUnreachable;
+
+  if (!data.lastScan.empty()) {
+    console.Err(L"Scan started " + data.lastScan + L"(took " + data.scanDuration + L"), " + data.scanTotal +
+                L" devices\n");
+  }
+  PrintUpdates(app->m_Devices, app->m_nDeviceCount, app->m_Devices[0].Next.get(), app->m_nUpdateCount,
+               data.updateList, json, console);
+  return kExitOk;
+}
+
+}  // namespace velkor::ctl
