@@ -74,6 +74,19 @@ function(velkor_add_script_test name script)
   endif()
 endfunction()
 
+# velkor_add_service_test(NAME SCRIPT [ARGS args...])
+# A script test in a private prefix that may start velkor-service with the
+# sample catalog (tests/integration/scan/service_fixture.sh): it also gets
+# VELKOR_SERVICE_BINARY and VELKOR_SAMPLE_CATALOG (set by tools/sample_catalog).
+function(velkor_add_service_test name script)
+  velkor_add_script_test(${name} ${script} PRIVATE_PREFIX ${ARGN})
+  if(TEST ${name})
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+      "VELKOR_SERVICE_BINARY=${VELKOR_SERVICE_BINARY}"
+      "VELKOR_SAMPLE_CATALOG=${VELKOR_SAMPLE_CATALOG_DIR}")
+  endif()
+endfunction()
+
 # velkor_add_fuzzer(NAME SOURCES files... [LIBS libs...])
 # Built only in the fuzz preset; scripts/fuzz.sh runs each for a bounded time.
 function(velkor_add_fuzzer name)

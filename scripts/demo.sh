@@ -1,19 +1,45 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Velkor and runs its main job on the demo
-# machine: a fresh Wine prefix made into the office-pc-2007 machine.
+# Installs what is missing, builds Velkor and its update service, and runs the
+# main job on the demo machine: velkor-service serves the sample driver catalog
+# on this machine's loopback, a fresh Wine prefix is made into the office-pc-2007
+# machine, and `velkorctl scan` lists its devices, sends them to the service and
+# shows the driver updates it found.
 #   scripts/demo.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root="$PWD"
 scripts/install-deps.sh
-scripts/build.sh win64
 
-build=build/win64
-machine=$build/tests/fixtures/machines/office-pc-2007.json
-prefix_tool=$build/wine/wine-prefix
+configure() { [ -f "build/$1/build.ninja" ] || cmake --preset "$1" >/dev/null; }
+configure win64
+cmake --build --preset win64 -j2 --target velkorctl velkor testmachine velkor_fixtures velkor_sample_catalog
+configure native
+cmake --build --preset native -j2 --target velkor-service
+
+export VELKOR_BUILD_DIR="$root/build/win64" VELKOR_SOURCE_DIR="$root"
+export VELKOR_WINE_RUN="$VELKOR_BUILD_DIR/wine/wine-run"
+export VELKOR_SERVICE_WORK="$VELKOR_BUILD_DIR/demo/service"
+build="$VELKOR_BUILD_DIR"
+prefix_tool="$build/wine/wine-prefix"
+source tests/integration/scan/service_fixture.sh
+trap 'velkor_service_stop; "$prefix_tool" stop >/dev/null 2>&1 || true' EXIT
+
+echo "== the update service"
+velkor_service_start
+echo "velkor-service serves $(find "$VELKOR_SAMPLE_CATALOG/packages" -type f ! -name '*.json' | wc -l)" \
+     "sample packages at $VELKOR_SERVICE_URL"
+
 "$prefix_tool" setup >/dev/null
-"$prefix_tool" private demo bash -c "
-  set -e
-  '$build/wine/wine-run' '$build/tools/testmachine/testmachine.exe' '$machine'
-  '$build/wine/wine-run' '$build/tools/testmachine/testmachine.exe' --list
-"
-"$prefix_tool" stop >/dev/null
+"$prefix_tool" private demo bash -c '
+  set -euo pipefail
+  source tests/integration/scan/service_fixture.sh
+  run="$VELKOR_WINE_RUN"
+  echo "== the demo machine (office-pc-2007)"
+  "$run" "$VELKOR_BUILD_DIR/tools/testmachine/testmachine.exe" \
+    "$VELKOR_BUILD_DIR/tests/fixtures/machines/office-pc-2007.json" >/dev/null
+  velkor_service_use "$1"
+  echo "== velkorctl scan"
+  "$run" "$VELKOR_BUILD_DIR/src/app/velkorctl/velkorctl.exe" scan
+  # The window program on the same machine and service comes here.
+' demo "$VELKOR_SERVICE_URL"
+echo "== done: the prefix stays in $build/wine/prefixes/demo"

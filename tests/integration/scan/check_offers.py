@@ -5,7 +5,8 @@
 
 REPORT is what `velkorctl scan` or `velkorctl match` printed (the text form:
 "Device N: NAME" and the update record's fields below it, then the update
-list and the count line). EXPECTED has one offer per line,
+list and the count line; the update list must name every expected device
+once). EXPECTED has one offer per line,
 "device name|matched hardware ID|package|version", in the order velkorctl
 prints them; "#" lines are comments.
 
@@ -25,6 +26,7 @@ import urllib.request
 def read_report(path):
     """The printed updates (name and record fields) and the final count line."""
     updates = []
+    listed = []
     in_list = False
     count_line = None
     with open(path, encoding="utf-8") as report:
@@ -34,7 +36,9 @@ def read_report(path):
                 in_list = True
                 continue
             if in_list:
-                if not line.startswith("  "):
+                if line.startswith("  "):
+                    listed.append(line[2:])
+                else:
                     count_line = line
                 continue
             device = re.match(r"^Device (\d+): (.*)$", line)
@@ -43,7 +47,7 @@ def read_report(path):
                 updates.append({"number": int(device.group(1)), "Name": device.group(2)})
             elif field and updates:
                 updates[-1][field.group(1)] = field.group(2)
-    return updates, count_line
+    return updates, listed, count_line
 
 
 def read_expected(path):
@@ -88,7 +92,7 @@ def main():
     if len(sys.argv) != 5:
         sys.exit(__doc__)
     report, expected_path, service_url, packages_dir = sys.argv[1:]
-    updates, count_line = read_report(report)
+    updates, listed, count_line = read_report(report)
     expected = read_expected(expected_path)
     problems = []
     actual = []
@@ -99,6 +103,10 @@ def main():
             problems.append(f"device {update['number']}: INF path '{update.get('ServerInfPath')}' without Extract\\")
     if actual != expected:
         problems.append("the updates differ from the expected offers")
+    # The result page shows the update list: every expected device, once.
+    listed_names = sorted(entry.split("|")[1] if entry.count("|") == 2 else entry for entry in listed)
+    if listed_names != sorted(offer[0] for offer in expected):
+        problems.append("the update list does not name the expected devices: " + "; ".join(listed))
     counted = re.match(r"^(\d+) ", count_line or "")
     if not counted or int(counted.group(1)) != len(expected):
         problems.append(f"count line '{count_line}' does not say {len(expected)}")

@@ -14,7 +14,8 @@
 #   VELKOR_WINE_RUN                   wine-run of the build (runs `reg` in the prefix)
 #   VELKOR_SERVICE_BINARY             velkor-service of the native build
 #   VELKOR_SAMPLE_CATALOG             folder holding packages/ (the sample catalog)
-#   VELKOR_SERVICE_WORK               where the catalog database and the log go
+#   VELKOR_SERVICE_WORK               where the catalog database and the logs go
+#                                     (default: a temporary folder, removed on exit)
 #
 # An exit trap stops the service; a script that has set its own EXIT trap before
 # starting the service calls velkor_service_stop from it.
@@ -27,6 +28,7 @@ VELKOR_SAMPLE_CATALOG="${VELKOR_SAMPLE_CATALOG:-$VELKOR_BUILD_DIR/sample_catalog
 VELKOR_SERVICE_PID=""
 VELKOR_SERVICE_PORT=""
 VELKOR_SERVICE_URL=""
+VELKOR_SERVICE_OWN_WORK=""
 
 velkor_free_port() {
   python3 - "${@:-127.0.0.1}" <<'EOF'
@@ -51,11 +53,12 @@ sys.exit("no free port found")
 EOF
 }
 
-# True when GET /v1/health answers 200 within the given seconds.
+# True when GET URL/v1/health answers 200 within SECONDS; false at once when
+# the process PID has ended (its port was taken, for example).
 velkor_service_wait_health() {
-  python3 - "$1" "$2" <<'EOF'
+  python3 - "$1" "$2" "$3" <<'EOF'
 import sys, time, urllib.request
-url, seconds = sys.argv[1], float(sys.argv[2])
+url, seconds, pid = sys.argv[1], float(sys.argv[2]), int(sys.argv[3])
 end = time.monotonic() + seconds
 while time.monotonic() < end:
     try:
@@ -64,6 +67,12 @@ while time.monotonic() < end:
                 sys.exit(0)
     except OSError:
         pass
+    try:  # an ended child stays a zombie until the shell waits for it
+        with open(f"/proc/{pid}/stat") as stat:
+            if stat.read().rsplit(")", 1)[1].split()[0] == "Z":
+                sys.exit(1)
+    except OSError:
+        sys.exit(1)
     time.sleep(0.1)
 sys.exit(1)
 EOF
@@ -73,7 +82,7 @@ EOF
 # terminated; a script's own EXIT trap is kept (it must then call
 # velkor_service_stop itself).
 velkor_service_trap() {
-  [ -n "$(trap -p EXIT)" ] || trap velkor_service_stop EXIT
+  [ -n "$(trap -p EXIT)" ] || trap velkor_service_finish EXIT
   [ -n "$(trap -p INT)" ] || trap 'exit 130' INT
   [ -n "$(trap -p TERM)" ] || trap 'exit 143' TERM
 }
@@ -90,7 +99,10 @@ velkor_service_start() {
          "build the target velkor_sample_catalog first" >&2
     return 1
   fi
-  VELKOR_SERVICE_WORK="${VELKOR_SERVICE_WORK:-$(mktemp -d)}"
+  if [ -z "${VELKOR_SERVICE_WORK:-}" ]; then
+    VELKOR_SERVICE_WORK="$(mktemp -d)"
+    VELKOR_SERVICE_OWN_WORK="$VELKOR_SERVICE_WORK"
+  fi
   mkdir -p "$VELKOR_SERVICE_WORK"
   local catalog="$VELKOR_SERVICE_WORK/catalog.db"
   rm -f "$catalog" "$catalog"-*
@@ -111,7 +123,7 @@ velkor_service_start() {
     velkor_service_trap
     # Someone may take the port between the check and the start: the service
     # then ends at once, and another port is tried.
-    if velkor_service_wait_health "$VELKOR_SERVICE_URL" 30; then
+    if velkor_service_wait_health "$VELKOR_SERVICE_URL" 30 "$VELKOR_SERVICE_PID"; then
       return 0
     fi
     velkor_service_stop
@@ -127,6 +139,12 @@ velkor_service_stop() {
     wait "$VELKOR_SERVICE_PID" 2>/dev/null || true
     VELKOR_SERVICE_PID=""
   fi
+}
+
+# The exit trap's work: the service stopped, a temporary work folder removed.
+velkor_service_finish() {
+  velkor_service_stop
+  [ -z "$VELKOR_SERVICE_OWN_WORK" ] || rm -rf "$VELKOR_SERVICE_OWN_WORK"
 }
 
 velkor_service_use() {
