@@ -14,4 +14,9 @@ namespace velkor {
 // be started, in which case nothing was disabled.
 UniqueKernelHandle StartWorker(OperationHost& host, std::function<void()> work);
 
+// The same thread without the bracket, for flows that take the bracket
+// themselves (the scan run does, through its parts) and for the short helper
+// threads that only pass a stop request on. An exception ends the thread quietly.
+UniqueKernelHandle StartThread(std::function<void()> work);
+
 }  // namespace velkor

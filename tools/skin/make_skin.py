@@ -386,6 +386,52 @@ def status_images():
     return c
 
 
+def class_icons():
+    """Eight 16 x 16 device-class pictures on white (the mask colour), for
+    systems that offer no class image list of their own: device, display,
+    network, sound, USB, storage, input, system."""
+    c = Canvas(8 * 16, 16)
+    dark, mid, light = NAVY_2, SKY, (200, 222, 242)
+    for i in range(8):
+        x = i * 16
+        box = (x, 0, x + 16, 16)
+        if i == 0:  # a chip with pins
+            for k in range(4):
+                c.shape(in_round_rect(x + 3.5 + 2.5 * k, 1.5, 1.2, 13, 0.3), box, GREY)
+            c.shape(in_round_rect(x + 2.5, 3.5, 11, 9, 1.5), box, dark)
+        elif i == 1:  # a monitor
+            c.shape(in_round_rect(x + 1.5, 2, 13, 9.5, 1.2), box, dark)
+            c.shape(in_round_rect(x + 3, 3.5, 10, 6.5, 0.5), box, mid)
+            c.shape(in_round_rect(x + 5, 12.5, 6, 1.8, 0.5), box, dark)
+        elif i == 2:  # a network plug and cable
+            c.shape(in_round_rect(x + 3.5, 1.5, 9, 8, 1.2), box, dark)
+            c.shape(in_round_rect(x + 5.5, 3.5, 5, 3, 0.5), box, light)
+            c.shape(in_segment(x + 8, 9.5, x + 8, 15, 2.0), box, mid)
+        elif i == 3:  # a speaker
+            c.shape(in_polygon([(x + 2, 5.5), (x + 5, 5.5), (x + 9, 2), (x + 9, 14), (x + 5, 10.5), (x + 2, 10.5)]),
+                    box, dark)
+            c.shape(in_ring(x + 9, 8, 5.5, 4.3, 310, 50), box, mid)
+        elif i == 4:  # a USB trident
+            c.shape(in_segment(x + 8, 2, x + 8, 14, 1.6), box, dark)
+            c.shape(in_polyline([(x + 8, 10), (x + 4, 7), (x + 4, 5)], 1.4), box, dark)
+            c.shape(in_polyline([(x + 8, 8.5), (x + 12, 6), (x + 12, 4)], 1.4), box, dark)
+            c.shape(in_circle(x + 8, 13.5, 2), box, mid)
+        elif i == 5:  # a disk drive
+            c.shape(in_round_rect(x + 1.5, 4, 13, 8, 1.5), box, dark)
+            c.shape(in_circle(x + 11.5, 9.5, 1), box, (120, 220, 120))
+            c.shape(in_round_rect(x + 3, 5.5, 8, 1.5, 0.4), box, light)
+        elif i == 6:  # a keyboard
+            c.shape(in_round_rect(x + 1, 4.5, 14, 8, 1.2), box, dark)
+            for row in range(2):
+                for k in range(5):
+                    c.shape(in_round_rect(x + 2.5 + 2.3 * k, 6 + 2.3 * row, 1.5, 1.5, 0.2), box, light)
+        else:  # a system board
+            c.shape(in_round_rect(x + 1.5, 1.5, 13, 13, 1.5), box, (48, 120, 70))
+            c.shape(in_round_rect(x + 5, 5, 6, 6, 0.8), box, dark)
+            c.shape(in_round_rect(x + 3, 3, 2, 2, 0.3), box, light)
+    return c
+
+
 def details_icon():
     c = Canvas(16, 16, WHITE)
     c.shape(in_circle(8, 8, 7.2), (0, 0, 16, 16), SKY)
@@ -443,6 +489,59 @@ def bar(top, bottom):
     c.rect(0, 0, 1, 55, tuple(int(v * 0.85) for v in bottom))
     c.rect(19, 0, 1, 55, tuple(int(v * 0.85) for v in bottom))
     return c
+
+
+def spinner_frames(count=12, size=42):
+    """The scan page's busy animation: a ring of dots whose bright head goes
+    round, on the page's light panel."""
+    frames = []
+    dots = 12
+    for f in range(count):
+        c = Canvas(size, size, (222, 239, 246))
+        for d in range(dots):
+            angle = 2 * math.pi * d / dots - math.pi / 2
+            cx = size / 2 + 14 * math.cos(angle)
+            cy = size / 2 + 14 * math.sin(angle)
+            # Dots fade behind the head, which moves one dot per frame.
+            age = (f - d) % dots
+            weight = max(0.0, 1.0 - age / 7.0)
+            col = tuple(int(round(GREY[i] + (SKY[i] - GREY[i]) * weight)) for i in range(3))
+            c.shape(in_circle(cx, cy, 2.2 + 1.4 * weight), (cx - 5, cy - 5, cx + 5, cy + 5), col)
+        frames.append(c)
+    return frames
+
+
+def write_avi(frames, path, fps=12):
+    """An uncompressed 24-bit AVI (one video stream of DIB frames), the kind
+    the system's animation control plays without a codec."""
+    w, h = frames[0].w, frames[0].h
+    images = [b"".join(rgb_rows(c, WHITE)) for c in frames]
+    size = len(images[0])
+
+    def chunk(fourcc, data):
+        pad = b"\0" if len(data) % 2 else b""
+        return fourcc + struct.pack("<I", len(data)) + data + pad
+
+    def lst(kind, data):
+        return chunk(b"LIST", kind + data)
+
+    avih = struct.pack("<IIIIIIIIII4I", 1000000 // fps, size * fps, 0, 0x10, len(frames), 0, 1, size, w, h,
+                       0, 0, 0, 0)
+    strh = b"vids" + b"DIB " + struct.pack("<IHHIIIIIIiI4h", 0, 0, 0, 0, 1, fps, 0, len(frames), size, -1, 0,
+                                           0, 0, w, h)
+    strf = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, size, 0, 0, 0, 0)
+    hdrl = lst(b"hdrl", chunk(b"avih", avih) + lst(b"strl", chunk(b"strh", strh) + chunk(b"strf", strf)))
+    movi_data = b""
+    index = b""
+    offset = 4  # from the 'movi' type to the first chunk
+    for img in images:
+        index += b"00db" + struct.pack("<III", 0x10, offset, len(img))
+        piece = chunk(b"00db", img)
+        movi_data += piece
+        offset += len(piece)
+    body = b"AVI " + hdrl + lst(b"movi", movi_data) + chunk(b"idx1", index)
+    with open(path, "wb") as f:
+        f.write(b"RIFF" + struct.pack("<I", len(body)) + body)
 
 
 def header():
@@ -565,7 +664,9 @@ def main():
     for name, canvas in pieces.items():
         write_bmp(canvas, os.path.join(out, name))
     write_bmp(status_images(), os.path.join(out, "status.bmp"), MAGENTA)
+    write_bmp(class_icons(), os.path.join(out, "class_icons.bmp"))
     write_ico([app_icon(s) for s in (16, 24, 32, 48)], os.path.join(out, "velkor.ico"))
+    write_avi(spinner_frames(), os.path.join(out, "scan.avi"))
 
 
 if __name__ == "__main__":

@@ -21,6 +21,24 @@ constexpr int kWindowHeight = 581;
 constexpr int kHeaderHeight = 34;
 constexpr RECT kPageArea{13, 115, 13 + kPageWidth, 115 + kPageHeight};
 constexpr int kHelpMenuOffset = 81;
+// A scan run's hand-over to the UI thread: wParam is the ScanHandOver.
+constexpr UINT kMsgScanHandOver = WM_APP + 0x330;
+
+// The program's own path as it was started: the first command-line argument.
+std::wstring StartedProgramPath() {
+  int count = 0;
+  std::wstring path;
+  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    if (count > 0 && argv[0] != nullptr) path = argv[0];
+    LocalFree(argv);
+  }
+  if (path.empty()) {
+    wchar_t module[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) path.assign(module, length);
+  }
+  return path;
+}
 
 }  // namespace
 
@@ -134,8 +152,11 @@ void CVelkorDlg::OnInitDialog() {
 
   SetWindowPos(m_hWnd, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyRoundedRegion(m_hWnd, kWindowWidth, kWindowHeight);
+  // The system's class images, or the program's own where the system has none.
+  m_ClassImageList.Load(IDB_CLASS_ICONS);
   CreateHeader();
   CreatePages();
+  CreateScanRun();
 }
 
 void CVelkorDlg::CreateHeader() {
@@ -172,8 +193,35 @@ void CVelkorDlg::CreatePages() {
     m_nUpdateCount = 0;
     ShowPage(m_ScanPage.get());
   });
-  m_ScanPage = std::make_unique<CScanProgDlg>(m_PageFonts, texts);
-  m_ResultPage = std::make_unique<CScanResultDlg>(m_PageFonts, texts);
+  m_ScanPage = std::make_unique<CScanProgDlg>(m_PageFonts, texts, texts.GetAppName(), &m_ClassImageList);
+  ScanResultState results;
+  results.devices = &m_Devices;
+  results.deviceCount = &m_nDeviceCount;
+  results.updateCount = &m_nUpdateCount;
+  results.scanFinished = &m_bScanFinished;
+  results.updateList = &m_UpdateList;
+  results.downloadList = &m_DownloadList;
+  results.scanStartTime = &m_strScanStartTime;
+  results.scanDuration = &m_strScanDuration;
+  results.scanTotal = &m_strScanTotal;
+  results.classImages = &m_ClassImageList;
+  results.rowToDevice = &m_RowToDevice;
+  results.shownDevices = &m_strShownDevices;
+  ResultPageActions actions;
+  actions.download = [this](std::int32_t device, int row) {
+    // The download pop-up takes the remembered driver when its flow runs.
+    m_DownloadRequest = {device, row};
+    m_nPopupArg = row;
+    OpenPopup(10);
+  };
+  actions.install = [this](int row) {
+    m_nInstallRow = row;
+    m_nPopupArg = row;
+    OpenPopup(5);
+  };
+  actions.details = [this](std::int32_t device) { ShowDriverDetails(device); };
+  actions.feedback = [this] { OpenPopup(8); };
+  m_ResultPage = std::make_unique<CScanResultDlg>(m_PageFonts, texts, results, std::move(actions));
   m_ResultPage->m_OnVisibility = [this](bool visible) { OnResultPageVisibility(visible); };
   m_BackupPage = std::make_unique<CBackupDlg>(m_PageFonts, texts);
   m_RestorePage = std::make_unique<CRestoreDlg>(m_PageFonts, texts);
@@ -200,6 +248,46 @@ void CVelkorDlg::CreatePages() {
                            Kind{11, m_BackupPopup.get()}}) {
     if (kind.popup->Create(m_Overlay->hwnd(), m_App.Instance())) m_Overlay->AddPopup(kind.kind, *kind.popup);
   }
+}
+
+void CVelkorDlg::CreateScanRun() {
+  m_ScanParts = std::make_unique<WinScanParts>(*this, m_App.m_Service, RelaunchCommand{StartedProgramPath()});
+  m_ScanState = std::make_unique<ScanRunState>(ScanRunState{
+      m_Devices, m_nDeviceCount, m_nUpdateCount, m_bAbortRequested, m_bScanFinished, m_Sets, m_Xml, m_XmlDocument,
+      m_UpdateList, m_strScanStartTime, m_strScanDuration, m_strScanTotal, m_HomePage->m_strLastScan,
+      m_HomePage->m_nHomeOutOfDate, m_HomePage->m_nHomeUpToDate, m_HomePage->m_nHomeTotal});
+  m_ScanRun = std::make_unique<ScanRun>(*m_ScanPage, *m_ScanParts, *m_ScanState);
+  HWND window = m_hWnd;
+  m_ScanPage->SetRun(m_ScanRun.get(), [window](ScanHandOver step) {
+    SendMessageW(window, kMsgScanHandOver, static_cast<WPARAM>(step), 0);
+  });
+}
+
+void CVelkorDlg::OnScanHandOver(ScanHandOver step) {
+  switch (step) {
+    case ScanHandOver::PopulateResults:
+      m_ResultPage->PopulateResults();
+      break;
+    case ScanHandOver::ResultPage:
+      ShowPage(m_ResultPage.get());
+      break;
+    case ScanHandOver::HomePage:
+      SelectNavigation(&m_HomeButton);
+      ShowPage(m_HomePage.get());
+      break;
+    case ScanHandOver::BackupPage:
+      SelectNavigation(&m_BackupButton);
+      ShowPage(m_BackupPage.get());
+      break;
+  }
+}
+
+void CVelkorDlg::ShowDriverDetails(std::int32_t device) {
+  const DeviceRecord* record = m_Devices.Slot(device);
+  if (record == nullptr || m_DetailsPopup == nullptr) return;
+  m_DetailsPopup->ShowDevice(*record);
+  m_nPopupArg = device;
+  OpenPopup(9);
 }
 
 void CVelkorDlg::ShowFirstPage() {
@@ -343,6 +431,7 @@ bool CVelkorDlg::OnCommand(int id) {
       return true;
     case IDC_NAV_LASTSCAN:
       SelectNavigation(&m_HomeButton);
+      m_ResultPage->PopulateResults();
       ShowPage(m_ResultPage.get());
       return true;
     case IDC_NAV_RESCAN:
@@ -438,6 +527,9 @@ INT_PTR CVelkorDlg::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, bo
         return 0;
       }
       break;
+    case kMsgScanHandOver:
+      OnScanHandOver(static_cast<ScanHandOver>(wparam));
+      return 0;
     case kMsgTrayNotify:
       if (m_TrayIcon.OnNotify(lparam, m_App.Instance())) return 0;
       break;

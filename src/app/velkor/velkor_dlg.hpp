@@ -7,15 +7,25 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/application_state.hpp"
+#include "inventory/classification.hpp"
+#include "lookup/markup_document.hpp"
+#include "lookup/scan_parts_win.hpp"
+#include "lookup/scan_run.hpp"
+#include "lookup/update_lookup.hpp"
+#include "ui/controls/class_images.hpp"
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/controls/tray_icon.hpp"
 #include "ui/pages/home_page.hpp"
 #include "ui/pages/overlay.hpp"
 #include "ui/pages/popups.hpp"
+#include "ui/pages/result_page.hpp"
+#include "ui/pages/scan_page.hpp"
 #include "ui/pages/settings_page.hpp"
 #include "ui/pages/work_pages.hpp"
 
@@ -58,6 +68,25 @@ class CVelkorDlg : public CApplicationState, public PopupHost {
   void SetPopupShown(bool shown) override { m_bPopupShown = shown; }
   void OnOverlayHidden() override;
 
+  // The scan's data: the lookup object and its document, the sorted update
+  // list, the result page's summary texts, and what the result list shows.
+  ClassificationSets m_Sets;
+  CXml m_Xml;
+  CMarkup m_XmlDocument;
+  std::vector<std::wstring> m_UpdateList;
+  std::wstring m_strScanStartTime;
+  std::wstring m_strScanDuration;
+  std::wstring m_strScanTotal;
+  std::map<std::wstring, std::wstring> m_RowToDevice;
+  std::wstring m_strShownDevices;
+  // The driver a Download click asked for, and the row an Install click chose.
+  struct DownloadRequest {
+    std::int32_t device = -1;
+    int row = -1;
+  } m_DownloadRequest;
+  int m_nInstallRow = -1;
+  CClassImageList m_ClassImageList;
+
   AppPageFonts m_PageFonts;
   std::unique_ptr<CWelcomeDlg> m_HomePage;
   std::unique_ptr<CScanProgDlg> m_ScanPage;
@@ -72,6 +101,9 @@ class CVelkorDlg : public CApplicationState, public PopupHost {
   std::unique_ptr<CDownloadDlg> m_DownloadPopup;
   std::unique_ptr<CNagBackupDlg> m_BackupPopup;
   CXTTrayIcon m_TrayIcon;
+  std::unique_ptr<WinScanParts> m_ScanParts;
+  std::unique_ptr<ScanRunState> m_ScanState;
+  std::unique_ptr<ScanRun> m_ScanRun;
 
  protected:
   void SetCloseEnabled(bool enabled) override;
@@ -93,6 +125,10 @@ class CVelkorDlg : public CApplicationState, public PopupHost {
   void RestoreFromTray();
   void Exit();
   void OnResultPageVisibility(bool visible);
+  void CreateScanRun();
+  // A scan run's hand-over, carried out on the UI thread.
+  void OnScanHandOver(ScanHandOver step);
+  void ShowDriverDetails(std::int32_t device);
   void Paint();
   // Keys that must never reach the window's dialogs; true when discarded.
   bool DiscardKey(const MSG& msg) const;

@@ -49,7 +49,8 @@ void CFancyListCtrl::Prepare() {
   tahoma_ = ListFont(-11, FW_NORMAL, false, L"Tahoma");
   face_ = ListFont(-12, FW_NORMAL, false, SkinFaceName().c_str());
   bold_ = ListFont(-11, FW_BOLD, false, L"Tahoma");
-  link_ = ListFont(-11, FW_BOLD, true, L"Tahoma");
+  // Regular weight: "Download" fits the narrow status column whole.
+  link_ = ListFont(-11, FW_NORMAL, true, L"Tahoma");
   HDC dc = GetDC(hwnd());
   rowHeight_ = std::max({TextHeight(dc, tahoma_.get()), TextHeight(dc, face_.get()), 16}) + 8;
   ReleaseDC(hwnd(), dc);
@@ -96,7 +97,47 @@ void CFancyListCtrl::SetCell(int row, int column, const std::wstring& text, int 
   SendMessageW(hwnd(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+void CFancyListCtrl::SetColumnBitmap(int column, int resourceId, HINSTANCE module) {
+  if (module == nullptr) module = GetModuleHandleW(nullptr);
+  UniqueGdiObject bitmap(LoadImageW(module, MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (bitmap) columnBitmaps_[column] = std::move(bitmap);
+}
+
+bool CFancyListCtrl::HitTest(POINT point, int& row, int& column) const {
+  LVHITTESTINFO hit{};
+  hit.pt = point;
+  if (SendMessageW(hwnd(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0 || hit.iItem < 0) return false;
+  row = hit.iItem;
+  column = hit.iSubItem;
+  return true;
+}
+
+LPARAM CFancyListCtrl::RowData(int row) const {
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!SendMessageW(hwnd(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return -1;
+  return item.lParam;
+}
+
+void CFancyListCtrl::DeleteAllRows() { SendMessageW(hwnd(), LVM_DELETEALLITEMS, 0, 0); }
+
 void CFancyListCtrl::DrawCell(HDC dc, int row, int column, RECT cell, LPARAM data) {
+  const auto picture = columnBitmaps_.find(column);
+  if (picture != columnBitmaps_.end()) {
+    if (data == -1) return;
+    BITMAP info{};
+    GetObjectW(picture->second.get(), sizeof(info), &info);
+    HDC memory = CreateCompatibleDC(dc);
+    const HGDIOBJ old = SelectObject(memory, picture->second.get());
+    const int x = cell.left + (cell.right - cell.left - info.bmWidth) / 2;
+    const int y = cell.top + (cell.bottom - cell.top - info.bmHeight) / 2;
+    GdiTransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, info.bmWidth, info.bmHeight,
+                      RGB(255, 255, 255));
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    return;
+  }
   wchar_t text[512] = {};
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE;
@@ -131,8 +172,12 @@ void CFancyListCtrl::DrawCell(HDC dc, int row, int column, RECT cell, LPARAM dat
   }
   const HGDIOBJ old = SelectObject(dc, font);
   SetTextColor(dc, color);
+  // A link word is never cut: the narrow action column lets it run into the
+  // empty left margin of the column beside it.
+  const bool link = column == linkColumn_ && data != -1;
+  if (link) cell.left -= 2;
   DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &cell,
-            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | (link ? DT_NOCLIP : DT_END_ELLIPSIS));
   SelectObject(dc, old);
 }
 

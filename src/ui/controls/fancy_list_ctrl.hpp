@@ -3,6 +3,7 @@
 // white rows with a thin separator, a soft highlight on the focused row,
 // coloured status words and long descriptions cut short.
 
+#include <map>
 #include <string>
 
 #include "platform/unique_handle.hpp"
@@ -22,7 +23,16 @@ class CFancyListCtrl : public CSkinControl {
   // The column whose words are coloured by state, and a column drawn as links.
   void SetStatusColumn(int column) { statusColumn_ = column; }
   void SetLinkColumn(int column) { linkColumn_ = column; }
+  // A picture drawn centred in every cell of the column, except on category
+  // rows (item data -1): the result list's details and feedback icons. White
+  // in the picture lets the row show through.
+  void SetColumnBitmap(int column, int resourceId, HINSTANCE module = nullptr);
   int rowHeight() const { return rowHeight_; }
+  // The row and column under a client point; false outside every row.
+  bool HitTest(POINT point, int& row, int& column) const;
+  // Item data of a row (-1 when there is no such row).
+  LPARAM RowData(int row) const;
+  void DeleteAllRows();
 
  protected:
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
@@ -38,6 +48,7 @@ class CFancyListCtrl : public CSkinControl {
   int rowHeight_ = 20;
   int statusColumn_ = -1;
   int linkColumn_ = -1;
+  std::map<int, UniqueGdiObject> columnBitmaps_;
 };
 
 // Description text as a row shows it: at most 45 characters, else 45 and "...".

@@ -80,8 +80,8 @@ class CGlobalUI {
             bool underline = false, int width = 0, int height = 0) const;
   const PageFonts& fonts() const { return fonts_; }
   const std::wstring& heading() const { return heading_; }
-  // Background colour at a point of the page (the panel or white).
-  COLORREF BackgroundAt(const RECT& rect) const;
+  // Background colour at a place of the page (the panel or white).
+  virtual COLORREF BackgroundAt(const RECT& rect) const;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

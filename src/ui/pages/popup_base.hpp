@@ -25,6 +25,8 @@ class CGlobalUINag : public CGlobalUI {
   virtual bool OnPopupCommand(int /*id*/, int /*code*/) { return false; }
   virtual void OnPopupShown(bool /*visible*/) {}
   void PaintPage(HDC dc, const RECT& client) override;
+  // A pop-up's body is white everywhere; the page panel is not drawn here.
+  COLORREF BackgroundAt(const RECT&) const override { return RGB(255, 255, 255); }
   PopupHost& host() { return host_; }
 
  private:

@@ -28,7 +28,25 @@ CNagReportFeedbackDlg::CNagReportFeedbackDlg(const PageFonts& fonts, PopupHost& 
                         {IDC_FEEDBACK_VIEW, IDC_FEEDBACK_SEND}) {}
 
 CNagDriverDetailsDlg::CNagDriverDetailsDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
-    : CPopupWithButtons(IDD_DRIVER_DETAILS, fonts, host, texts.GetText(L"IDS_DRIVER_DETAILS_DESC1"), {}) {}
+    : CPopupWithButtons(IDD_DRIVER_DETAILS, fonts, host, texts.GetText(L"IDS_DRIVER_DETAILS_DESC1"), {}),
+      m_Texts(texts) {}
+
+void CNagDriverDetailsDlg::ShowDevice(const DeviceRecord& device) {
+  SetDlgItemTextW(hwnd(), IDC_DETAILS_NAME, device.Name.c_str());
+  SetDlgItemTextW(hwnd(), IDC_DETAILS_DATE, device.DriverDate.c_str());
+  SetDlgItemTextW(hwnd(), IDC_DETAILS_VERSION, device.DriverVersion.c_str());
+  SetDlgItemTextW(hwnd(), IDC_DETAILS_PROVIDER, device.Provider.c_str());
+}
+
+void CNagDriverDetailsDlg::PaintPage(HDC dc, const RECT& client) {
+  CPopupWithButtons::PaintPage(dc, client);
+  const wchar_t* labels[] = {L"IDS_DRIVER_DETAILS_DESC2", L"IDS_DRIVER_DETAILS_DESC3", L"IDS_DRIVER_DETAILS_DESC4"};
+  int y = 120;
+  for (const wchar_t* key : labels) {
+    Text(dc, m_Texts.GetText(key), 25, y, kDarkText, 2, false, 140, 18);
+    y += 28;
+  }
+}
 
 CDownloadDlg::CDownloadDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
     : CPopupWithButtons(IDD_DOWNLOAD, fonts, host, texts.GetText(L"IDS_DOWNLOAD_HEADING1"),

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/text_table.hpp"
+#include "inventory/device_record.hpp"
 #include "ui/pages/popup_base.hpp"
 
 namespace velkor {
@@ -36,6 +37,15 @@ class CNagReportFeedbackDlg : public CPopupWithButtons {
 class CNagDriverDetailsDlg : public CPopupWithButtons {
  public:
   CNagDriverDetailsDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts);
+  // Shows the installed driver of a device: its name, date, version and
+  // provider. A field the device lacks shows empty, never another device's value.
+  void ShowDevice(const DeviceRecord& device);
+
+ protected:
+  void PaintPage(HDC dc, const RECT& client) override;
+
+ private:
+  CTextTable& m_Texts;
 };
 class CDownloadDlg : public CPopupWithButtons {
  public:

@@ -15,65 +15,6 @@ void SkinActionButton(CHoverButton4SWithText& button, HWND page, int id, bool ta
   button.SetStyle(style);
 }
 
-CScanProgDlg::CScanProgDlg(const PageFonts& fonts, CTextTable& texts)
-    : CGlobalUI(IDD_SCAN_PROGRESS, fonts), m_Texts(texts) {
-  SetHeading(m_Texts.GetText(L"IDS_HOME2_SCAN_HEADING"));
-}
-
-void CScanProgDlg::OnInitPage() {
-  SkinActionButton(m_Stop, hwnd(), IDC_SCAN_STOP, true);
-  SendDlgItemMessageW(hwnd(), IDC_SCAN_PROGRESS, PBM_SETRANGE32, 0, 100);
-  SendDlgItemMessageW(hwnd(), IDC_SCAN_PROGRESS, PBM_SETPOS, 0, 0);
-}
-
-void CScanProgDlg::OnShown(bool visible) {
-  if (visible) m_nScanPhase = 1;
-}
-
-void CScanProgDlg::PaintPage(HDC dc, const RECT& client) {
-  PaintBackground(dc, client);
-  PaintHeading(dc);
-  Text(dc, m_Texts.GetText(L"IDS_HOME2_SCAN_HEADING_INFO"), 23, 153, kDarkText, 4, false, 700, 18);
-  DrawSkinBitmap(dc, m_nScanPhase == 2 ? IDB_PHASE_LISTED : IDB_PHASE_LISTING, 590, 25);
-}
-
-CScanResultDlg::CScanResultDlg(const PageFonts& fonts, CTextTable& texts)
-    : CGlobalUI(IDD_SCAN_RESULT, fonts), m_Texts(texts) {
-  SetHeading(m_Texts.GetText(L"IDS_HOME3_RESULT_HEADING"));
-}
-
-void CScanResultDlg::OnInitPage() {
-  SkinActionButton(m_DownloadAll, hwnd(), IDC_RESULT_DOWNLOAD_ALL);
-  SkinActionButton(m_InstallAll, hwnd(), IDC_RESULT_INSTALL_ALL);
-  if (m_List.Attach(hwnd(), IDC_RESULT_LIST)) {
-    m_List.Prepare();
-    m_List.AddColumn(L"Drivers Description", 296);
-    m_List.AddColumn(L"Status", 55);
-    m_List.AddColumn(L"", 40);
-    m_List.AddColumn(L"Report Feedback", 40);
-    m_List.SetLinkColumn(1);
-  }
-  EnableWindow(m_DownloadAll.hwnd(), FALSE);
-  EnableWindow(m_InstallAll.hwnd(), FALSE);
-}
-
-void CScanResultDlg::OnShown(bool visible) {
-  if (m_OnVisibility) m_OnVisibility(visible);
-}
-
-void CScanResultDlg::PaintPage(HDC dc, const RECT& client) {
-  PaintBackground(dc, client);
-  PaintHeading(dc);
-  Text(dc, m_Texts.GetText(L"IDS_HOME3_START_TIME") + L":", 23, 56, kDarkText, 4, false, 140, 16);
-  Text(dc, m_Texts.GetText(L"IDS_HOME3_ELAPSED_TIME") + L":", 23, 76, kDarkText, 4, false, 140, 16);
-  Text(dc, m_Texts.GetText(L"IDS_HOME3_DEVICES_SCANNED") + L":", 23, 96, kDarkText, 4, false, 140, 16);
-  Text(dc, L"ATTENTION", 578, 28, RGB(243, 14, 17), 2, false, 150, 20);
-  Text(dc, L" - " + m_Texts.GetText(L"IDS_HOME1_LEGEND_OD"), 585, 52, RGB(209, 7, 45), 6, false, 150, 16);
-  Text(dc, L" - " + m_Texts.GetText(L"IDS_HOME1_LEGEND_UD"), 585, 70, RGB(64, 97, 44), 6, false, 150, 16);
-  Text(dc, L"Out of date and missing drivers", 23, 157, kHeadingColor, 4, false, 400, 16);
-  DrawSkinBitmap(dc, IDB_CHART_BACK, 444, 37);
-}
-
 CBackupDlg::CBackupDlg(const PageFonts& fonts, CTextTable& texts) : CGlobalUI(IDD_BACKUP, fonts), m_Texts(texts) {
   SetHeading(m_Texts.GetText(L"IDS_BACKUP_HEADING"));
 }

@@ -1,49 +1,15 @@
 #pragma once
-// The pages whose work the scan, result, backup and restore flows bring: each
-// exists from its template with its controls skinned, its heading and its
-// fixed pictures, ready for its flow.
+// The backup and restore pages: each exists from its template with its
+// controls skinned, its heading and its fixed pictures, ready for its flow.
 
 #include <functional>
 
 #include "core/text_table.hpp"
-#include "ui/controls/fancy_list_ctrl.hpp"
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/controls/tree_x_ctrl.hpp"
 #include "ui/pages/global_ui.hpp"
 
 namespace velkor {
-
-class CScanProgDlg : public CGlobalUI {
- public:
-  CScanProgDlg(const PageFonts& fonts, CTextTable& texts);
-  int m_nScanPhase = 1;
-
- protected:
-  void OnInitPage() override;
-  void OnShown(bool visible) override;
-  void PaintPage(HDC dc, const RECT& client) override;
-
- private:
-  CTextTable& m_Texts;
-  CHoverButton4SWithText m_Stop;
-};
-
-class CScanResultDlg : public CGlobalUI {
- public:
-  CScanResultDlg(const PageFonts& fonts, CTextTable& texts);
-  // Told when the page is shown or hidden (the header swaps its scan buttons).
-  std::function<void(bool visible)> m_OnVisibility;
-  CFancyListCtrl m_List;
-
- protected:
-  void OnInitPage() override;
-  void OnShown(bool visible) override;
-  void PaintPage(HDC dc, const RECT& client) override;
-
- private:
-  CTextTable& m_Texts;
-  CHoverButton4SWithText m_DownloadAll, m_InstallAll;
-};
 
 class CBackupDlg : public CGlobalUI {
  public:

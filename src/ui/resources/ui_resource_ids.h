@@ -25,6 +25,7 @@
 #define IDR_TRAY_MENU              239
 
 /* Bitmaps whose numbers the pages share with other parts of the program */
+#define IDR_SCAN_ANIMATION         172
 #define IDB_TREE_CHECKS            173
 #define IDB_STATUS_IMAGES          212
 #define IDB_DETAILS_ICON           222
@@ -54,6 +55,7 @@
 #define IDB_BAR_OUT_OF_DATE        331
 #define IDB_BAR_UP_TO_DATE         332
 #define IDB_BAR_PLACEHOLDER        333
+#define IDB_CLASS_ICONS            334
 
 /* Menu commands */
 #define ID_HELP_REPORTFEEDBACK     32776

@@ -7,8 +7,14 @@
 //   window_probe text TITLE ID           text of the control ID
 //   window_probe close TITLE             ask the window to close
 //   window_probe find-message TITLE TEXT [ms]  wait for a message box with TEXT, answer OK
+//   window_probe list-rows TITLE ID      rows of the visible page's list ID:
+//                                        "item data<TAB>first column<TAB>second column"
+//   window_probe list-click TITLE ID ROW COLUMN  click into a cell of that list
+//   window_probe popup-text TITLE ID     text of control ID of the shown pop-up
 // Exit code 0 on success, 1 when the window or text was not found, 2 usage.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -123,6 +129,90 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM lparam) {
 
 int ControlId(const wchar_t* text) { return static_cast<int>(wcstol(text, nullptr, 10)); }
 
+// A block of memory in the program's process: list-view messages carry
+// pointers, which must point into the list's own process.
+class RemoteBlock {
+ public:
+  RemoteBlock(HWND control, SIZE_T size) : size_(size) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(control, &process);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+    if (process_ != nullptr) memory_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteBlock() {
+    if (memory_ != nullptr) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
+    if (process_ != nullptr) CloseHandle(process_);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+  bool ok() const { return memory_ != nullptr; }
+  char* at(SIZE_T offset) const { return static_cast<char*>(memory_) + offset; }
+  bool Write(SIZE_T offset, const void* data, SIZE_T size) const {
+    return offset + size <= size_ && WriteProcessMemory(process_, at(offset), data, size, nullptr);
+  }
+  bool Read(SIZE_T offset, void* data, SIZE_T size) const {
+    return offset + size <= size_ && ReadProcessMemory(process_, at(offset), data, size, nullptr);
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  void* memory_ = nullptr;
+  SIZE_T size_;
+};
+
+constexpr SIZE_T kTextOffset = 512;
+constexpr int kTextUnits = 512;
+
+// One cell's text (and the row's item data) through the program's memory.
+bool ReadCell(HWND list, const RemoteBlock& block, int row, int column, std::wstring& text, LPARAM& data) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.iItem = row;
+  item.iSubItem = column;
+  item.pszText = reinterpret_cast<wchar_t*>(block.at(kTextOffset));
+  item.cchTextMax = kTextUnits;
+  const wchar_t empty = L'\0';
+  if (!block.Write(0, &item, sizeof(item)) || !block.Write(kTextOffset, &empty, sizeof(empty))) return false;
+  SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.at(0)));
+  wchar_t buffer[kTextUnits] = {};
+  if (!block.Read(0, &item, sizeof(item)) || !block.Read(kTextOffset, buffer, sizeof(buffer))) return false;
+  buffer[kTextUnits - 1] = L'\0';
+  text = buffer;
+  data = item.lParam;
+  return true;
+}
+
+int ListRows(HWND list) {
+  RemoteBlock block(list, 4096);
+  if (!block.ok()) return 1;
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < rows; ++row) {
+    std::wstring first, second;
+    LPARAM data = 0, ignored = 0;
+    if (!ReadCell(list, block, row, 0, first, data) || !ReadCell(list, block, row, 1, second, ignored)) return 1;
+    Print(std::to_wstring(data) + L"\t" + first + L"\t" + second);
+  }
+  return 0;
+}
+
+// A left click into the middle of a cell, as the mouse would give it.
+int ListClick(HWND list, int row, int column) {
+  RemoteBlock block(list, 4096);
+  if (!block.ok()) return 1;
+  RECT rect{LVIR_BOUNDS, column, 0, 0};
+  if (!block.Write(0, &rect, sizeof(rect))) return 1;
+  if (!SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block.at(0)))) return 1;
+  if (!block.Read(0, &rect, sizeof(rect))) return 1;
+  if (column == 0) {
+    // The first column's rectangle is the whole row: keep to its own width.
+    rect.right = rect.left + static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+  }
+  const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  PostMessageW(list, WM_LBUTTONUP, 0, point);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -227,12 +317,20 @@ int wmain(int argc, wchar_t** argv) {
     EnumWindows(ListWindow, static_cast<LPARAM>(process));
     return 0;
   }
-  if (verb == L"popup" || verb == L"close-popup") {
+  if ((verb == L"list-rows" && argc > 3) || (verb == L"list-click" && argc > 5)) {
+    HWND page = VisiblePage(window);
+    HWND list = page != nullptr ? GetDlgItem(page, ControlId(argv[3])) : nullptr;
+    if (list == nullptr) return 1;
+    if (verb == L"list-rows") return ListRows(list);
+    return ListClick(list, ControlId(argv[4]), ControlId(argv[5]));
+  }
+  if (verb == L"popup" || verb == L"close-popup" || (verb == L"popup-text" && argc > 3)) {
     PopupSearch search{0, nullptr};
     GetWindowThreadProcessId(window, &search.process);
     EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
     if (search.found == nullptr) return 1;
     if (verb == L"close-popup") SendMessageW(GetDlgItem(search.found, 1045), BM_CLICK, 0, 0);
+    if (verb == L"popup-text") Print(ControlText(GetDlgItem(search.found, ControlId(argv[3]))));
     return 0;
   }
   return 2;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # velkor.exe's main window in a fresh prefix: size and rounded region, the first
-# page, the home page's first-start texts, navigation, keys that must not close
+# page, the home page's first-start texts and its texts after the first scan, navigation, keys that must not close
 # it, the settings page's Apply and Default rules, the overlay with a pop-up,
 # Exit refused while the overlay is up, Close to the tray, Restore and Exit.
 # Screenshots of every page shown go to build/screenshots/main_window/.
@@ -27,6 +27,22 @@ mkdir -p "$app"
 cp "$VELKOR_BUILD_DIR/src/app/velkor/velkor.exe" "$app/"
 cp "$VELKOR_BUILD_DIR/tests/unit/core/fake_network/Network.dll" "$app/"
 
+# A first start on the restore page (start mode 3: no scan) shows the home
+# page as it is before any scan.
+run "$app/velkor.exe" 3 &
+pid=$!
+probe wait Velkor 30000 >/dev/null || fail "no main window"
+page_is 169 || fail "start mode 3 did not open the restore page"
+probe click Velkor 1002 >/dev/null
+page_is 136 || fail "Home did not show the home page"
+check "scan status line" "$(probe page-text Velkor 1073)" "No Scan Performed Yet! "
+check "out-of-date count" "$(probe page-text Velkor 1047)" "0"
+check "up-to-date count" "$(probe page-text Velkor 1048)" "0"
+snap home_page_first_start
+probe command Velkor 32780 >/dev/null
+wait "$pid" || fail "the first start did not end cleanly"
+probe gone Velkor 10000 >/dev/null || fail "window still there after Exit"
+
 run "$app/velkor.exe" &
 pid=$!
 probe wait Velkor 30000 >/dev/null || fail "no main window"
@@ -40,12 +56,16 @@ check "Last Scan hidden before any result" "$(probe visible Velkor 1013)" "0"
 check "ReScan hidden before any result" "$(probe visible Velkor 1014)" "0"
 snap scan_page
 
-# Home page on a first start.
-probe click Velkor 1002 >/dev/null
-page_is 136 || fail "Home did not show the home page"
-check "scan status line" "$(probe page-text Velkor 1073)" "No Scan Performed Yet! "
-check "out-of-date count" "$(probe page-text Velkor 1047)" "0"
-check "up-to-date count" "$(probe page-text Velkor 1048)" "0"
+# The scan ends (this component offers no update) on the home page, which
+# shows when it ran and what it counted.
+for _ in $(seq 1 120); do [ "$(probe page Velkor)" == "136" ] && break; sleep 0.25; done
+page_is 136 || fail "the scan did not end on the home page"
+status="$(probe page-text Velkor 1073)"
+[[ "$status" == "Last Scan: "* ]] || fail "scan status line after the scan: '$status'"
+echo "ok: scan status line '$status'"
+stored() { run reg query 'HKCU\software\VELKOR Brenn' /v "$1" | tr -d '\r' | awk -v v="$1" '$1 == v {print $3}'; }
+check "out-of-date count" "$(probe page-text Velkor 1047)" "$(stored OutofDate)"
+check "up-to-date count" "$(probe page-text Velkor 1048)" "$(stored UpToDate)"
 [ -n "$(probe page-text Velkor 1071)" ] || fail "no computer name"
 echo "ok: computer name '$(probe page-text Velkor 1071)'"
 snap home_page

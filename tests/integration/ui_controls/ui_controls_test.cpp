@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "ui/controls/class_images.hpp"
 #include "ui/controls/fancy_list_ctrl.hpp"
 #include "ui/controls/hyperlink_button.hpp"
 #include "ui/controls/picture_buttons.hpp"
@@ -17,6 +20,7 @@
 #include "ui/pages/global_ui.hpp"
 #include "ui/pages/overlay.hpp"
 #include "ui/pages/popup_base.hpp"
+#include "ui/pages/result_page.hpp"
 #include "ui/resources/ui_resource_ids.h"
 
 namespace velkor {
@@ -386,6 +390,148 @@ TEST_F(UiControls, FancyListMeasuresRowsAndCutsDescriptions) {
   const std::wstring exact(45, L'a');
   EXPECT_EQ(CutDescription(exact), exact);
   EXPECT_EQ(CutDescription(exact + L"b"), exact + L"...");
+}
+
+// The result page over a small scan: three updates in two categories (one of
+// them spelled in other letter case), one package already downloaded and
+// intact. Rows, their actions and what a click in each column asks for.
+TEST_F(UiControls, ResultPageListsUpdatesByCategoryAndRoutesClicks) {
+  RecordTable devices(kDeviceTableCapacity);
+  devices[0].Next = std::make_unique<RecordTable>(kDeviceTableCapacity);
+  RecordTable& updates = *devices[0].Next;
+  for (int n : {2, 5, 9}) {
+    devices[n].Name = L"Device " + std::to_wstring(n);
+    devices[n].DriverKey = L"{4D36E968-E325-11CE-BFC1-08002BE10318}\\0000";
+    updates[n].HardwareId = L"PCI\\VEN_10DE&DEV_000" + std::to_wstring(n);
+  }
+  const std::filesystem::path package = std::filesystem::temp_directory_path() / L"velkor-result-page.zip";
+  { std::ofstream(package, std::ios::binary) << "abc"; }
+  updates[5].Md5 = L"900150983cd24fb0d6963f7d28e17f72";
+  const StringMap downloads{{L"pciven_10de&dev_0005", package.wstring()}};
+  const std::vector<std::wstring> updateList{L"Display adapters|GeForce|5", L"display adapters|Radeon|2",
+                                             L"Network adapters|Realtek|9"};
+  std::int32_t deviceCount = 12, updateCount = 3;
+  std::atomic<bool> finished{true};
+  const std::wstring start = L"09:05:03 PM ", duration = L"00:00:07", total = L"12";
+  std::map<std::wstring, std::wstring> rowToDevice;
+  std::wstring shown;
+  ScanResultState state{&devices, &deviceCount, &updateCount, &finished, &updateList, &downloads, &start,
+                        &duration, &total, nullptr, &rowToDevice, &shown};
+  std::vector<std::wstring> asked;
+  ResultPageActions actions;
+  actions.download = [&](std::int32_t device, int row) {
+    asked.push_back(L"download " + std::to_wstring(device) + L" row " + std::to_wstring(row));
+  };
+  actions.install = [&](int row) { asked.push_back(L"install row " + std::to_wstring(row)); };
+  actions.details = [&](std::int32_t device) { asked.push_back(L"details " + std::to_wstring(device)); };
+  actions.feedback = [&] { asked.push_back(L"feedback"); };
+  CTextTable texts;
+  CScanResultDlg page(fonts_, texts, state, actions);
+  ASSERT_TRUE(page.Create(host_));
+  SetWindowPos(page.hwnd(), nullptr, 13, 115, kPageWidth, kPageHeight, SWP_NOZORDER | SWP_SHOWWINDOW);
+  page.PopulateResults();
+  Pump();
+
+  HWND list = page.m_List.hwnd();
+  std::vector<std::wstring> rows;
+  for (int row = 0; row < static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); ++row) {
+    wchar_t first[128] = {}, second[128] = {};
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = row;
+    item.pszText = first;
+    item.cchTextMax = 128;
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    LVITEMW status{};
+    status.iSubItem = 1;
+    status.pszText = second;
+    status.cchTextMax = 128;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&status));
+    rows.push_back(std::to_wstring(item.lParam) + L" " + first + L" " + second);
+  }
+  EXPECT_EQ(rows, (std::vector<std::wstring>{L"-1 Display adapters ", L"1 GeForce Install", L"0 Radeon Download",
+                                              L"-1 Network adapters ", L"0 Realtek Download"}));
+  EXPECT_EQ(rowToDevice, (std::map<std::wstring, std::wstring>{{L"1", L"5"}, {L"2", L"2"}, {L"4", L"9"}}));
+  EXPECT_EQ(shown, L"5|2|9");
+  ShowWindow(page.hwnd(), SW_HIDE);
+  ShowWindow(page.hwnd(), SW_SHOW);
+  wchar_t label[32] = {};
+  GetDlgItemTextW(page.hwnd(), IDC_RESULT_UP_TO_DATE, label, 32);
+  EXPECT_STREQ(label, L"9");
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page.hwnd(), IDC_RESULT_DOWNLOAD_ALL)));
+
+  auto click = [&](int row, int column) {
+    RECT cell{LVIR_BOUNDS, column, 0, 0};
+    ASSERT_TRUE(SendMessageW(list, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell)));
+    if (column == 0) cell.right = cell.left + 100;
+    const LPARAM point = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(list, WM_LBUTTONUP, 0, point);
+    Pump();
+  };
+  click(0, kResultColumnStatus);    // category row: nothing
+  click(2, kResultColumnStatus);    // Download
+  click(1, kResultColumnStatus);    // Install
+  click(4, kResultColumnDetails);   // details of device 9
+  click(2, kResultColumnFeedback);  // feedback
+  click(2, kResultColumnDescription);
+  EXPECT_EQ(asked, (std::vector<std::wstring>{L"download 2 row 2", L"install row 1", L"details 9", L"feedback"}));
+
+  // The package file gone: the row asks for a download again.
+  std::filesystem::remove(package);
+  page.PopulateResults();
+  LVITEMW status{};
+  wchar_t text[32] = {};
+  status.iSubItem = 1;
+  status.pszText = text;
+  status.cchTextMax = 32;
+  SendMessageW(list, LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&status));
+  EXPECT_STREQ(text, L"Download");
+
+  // No update counted: an empty list and no download-all.
+  updateCount = 0;
+  page.PopulateResults();
+  ShowWindow(page.hwnd(), SW_HIDE);
+  ShowWindow(page.hwnd(), SW_SHOW);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
+  EXPECT_TRUE(rowToDevice.empty());
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page.hwnd(), IDC_RESULT_DOWNLOAD_ALL)));
+}
+
+TEST_F(UiControls, ClassPicturesByTheGuidAtTheStartOfTheDriverKey) {
+  EXPECT_EQ(ClassGuidOfDriverKey(L"{4D36E972-E325-11CE-BFC1-08002BE10318}\\0003"),
+            L"{4D36E972-E325-11CE-BFC1-08002BE10318}");
+  EXPECT_EQ(ClassGuidOfDriverKey(L"{4D36E972-E325-11CE-BFC1-08002BE10318}"), L"{4D36E972-E325-11CE-BFC1-08002BE10318}");
+  EXPECT_EQ(ClassGuidOfDriverKey(L""), L"");
+  CClassImageList images;
+  ASSERT_TRUE(images.Load(IDB_CLASS_ICONS));
+  ASSERT_NE(images.Images(), nullptr);
+  const int count = ImageList_GetImageCount(images.Images());
+  struct Case {
+    const wchar_t* guid;
+    bool picture;
+  };
+  const Case cases[] = {
+      {L"{4D36E972-E325-11CE-BFC1-08002bE10318}", true},  // mixed case names the same class
+      {L"{4d36e968-e325-11ce-bfc1-08002be10318}", true},
+      {L"{00000000-0000-0000-0000-000000000000}", true},  // unknown class: the generic picture
+      {L"not a class", false},
+      {L"", false},
+  };
+  for (const Case& c : cases) {
+    const int index = images.IndexOf(c.guid);
+    if (c.picture) {
+      EXPECT_GE(index, 0) << c.guid;
+      EXPECT_LT(index, count) << c.guid;
+    } else {
+      EXPECT_EQ(index, -1) << c.guid;
+    }
+  }
+  if (ImageList_GetImageCount(images.Images()) == 8) {
+    // Our own pictures (a system without class images): network and display differ.
+    EXPECT_EQ(images.IndexOf(L"{4D36E972-E325-11CE-BFC1-08002BE10318}"), 2);
+    EXPECT_EQ(images.IndexOf(L"{4D36E968-E325-11CE-BFC1-08002BE10318}"), 1);
+  }
 }
 
 TEST_F(UiControls, OverlayDimsAtAlpha200AndHostsThePopupOfTheKind) {

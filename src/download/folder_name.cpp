@@ -1,0 +1,30 @@
+#include "download/folder_name.hpp"
+
+#include "base/text.hpp"
+
+namespace velkor {
+
+std::wstring MakeFolderName(std::wstring_view text) {
+  std::wstring name;
+  name.reserve(text.size());
+  for (wchar_t c : text) {
+    switch (c) {
+      case L'\\':
+      case L'/':
+      case L':':
+      case L'*':
+      case L'?':
+      case L'<':
+      case L'>':
+      case L'|':
+        break;
+      default:
+        name.push_back(c);
+    }
+  }
+  return name;
+}
+
+std::wstring DownloadFileKey(std::wstring_view hardwareId) { return AsciiToLower(MakeFolderName(hardwareId)); }
+
+}  // namespace velkor
