@@ -12,7 +12,8 @@ scripts/install-deps.sh
 
 configure() { [ -f "build/$1/build.ninja" ] || cmake --preset "$1" >/dev/null; }
 configure win64
-cmake --build --preset win64 -j2 --target velkorctl velkor testmachine velkor_fixtures velkor_sample_catalog
+cmake --build --preset win64 -j2 --target velkorctl velkor testmachine velkor_fixtures velkor_sample_catalog \
+  window_probe
 configure native
 cmake --build --preset native -j2 --target velkor-service
 
@@ -30,16 +31,39 @@ echo "velkor-service serves $(find "$VELKOR_SAMPLE_CATALOG/packages" -type f ! -
      "sample packages at $VELKOR_SERVICE_URL"
 
 "$prefix_tool" setup >/dev/null
-"$prefix_tool" private demo bash -c '
+# The window needs an X display from the first Wine program of the session on
+# (the demo machine's desktop included): without one, everything runs on a
+# virtual display and the result page is kept as a screenshot.
+display=()
+[ -n "${DISPLAY:-}" ] || display=(xvfb-run -a -s "-screen 0 1024x768x24")
+shot="$build/demo/result_page.png"
+mkdir -p "$build/demo"
+"${display[@]}" "$prefix_tool" private demo bash -c '
   set -euo pipefail
   source tests/integration/scan/service_fixture.sh
   run="$VELKOR_WINE_RUN"
+  probe() { "$run" "$VELKOR_BUILD_DIR/tests/integration/core/window_probe.exe" "$@" | tr -d "\r"; }
   echo "== the demo machine (office-pc-2007)"
   "$run" "$VELKOR_BUILD_DIR/tools/testmachine/testmachine.exe" \
     "$VELKOR_BUILD_DIR/tests/fixtures/machines/office-pc-2007.json" >/dev/null
   velkor_service_use "$1"
   echo "== velkorctl scan"
   "$run" "$VELKOR_BUILD_DIR/src/app/velkorctl/velkorctl.exe" scan
-  # The window program on the same machine and service comes here.
-' demo "$VELKOR_SERVICE_URL"
+
+  echo "== velkor.exe: the window scans the same machine (AutoScan is on for a new account)"
+  "$run" "$VELKOR_BUILD_DIR/src/app/velkor/velkor.exe" &
+  pid=$!
+  probe wait Velkor 30000 >/dev/null || { echo "demo: the window did not open" >&2; exit 1; }
+  for _ in $(seq 1 240); do [ "$(probe page Velkor)" == "159" ] && break; sleep 0.5; done
+  if [ "$(probe page Velkor)" != "159" ]; then echo "demo: the window did not reach its result page" >&2; exit 1; fi
+  sleep 1
+  import -window root "$2"
+  echo "the result page: $2"
+  if [ -n "$3" ]; then
+    echo "the window stays open: end it with Exit in its tray menu"
+  else
+    probe command Velkor 32780 >/dev/null  # Exit from the tray menu
+  fi
+  wait "$pid"
+' demo "$VELKOR_SERVICE_URL" "$shot" "${DISPLAY:-}"
 echo "== done: the prefix stays in $build/wine/prefixes/demo"
