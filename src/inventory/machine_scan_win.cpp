@@ -5,11 +5,12 @@
 
 namespace velkor {
 
-std::int32_t ScanMachineDevices(const ProgressCallback& progress, std::size_t* dropped) {
-  CDriverScannerApp& engine = TheDriverScannerApp();
-  engine.EngineState = kEngineRunning;
+void ClearStaleStopRequest() { TheDriverScannerApp().EngineState = kEngineRunning; }
+
+std::int32_t ScanMachineDevices(const ProgressCallback& progress, std::size_t* dropped, bool clearStaleStop) {
+  if (clearStaleStop) ClearStaleStopRequest();
   WinEnumerationPlatform platform;
-  return RunDeviceScan(platform, engine, progress, dropped);
+  return RunDeviceScan(platform, TheDriverScannerApp(), progress, dropped);
 }
 
 }  // namespace velkor

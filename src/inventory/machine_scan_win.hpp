@@ -9,11 +9,16 @@
 
 namespace velkor {
 
-// Clears the engine state first (a stop asked for when no listing ran stays
-// at 18 until its requester gives up, and would end this listing at once),
-// then runs the inventory over the system with TheDriverScannerApp() as the
-// stop handshake. 32 completed, 18 stopped, 33 failed. dropped (optional)
-// receives the devices past the scan table's capacity.
-std::int32_t ScanMachineDevices(const ProgressCallback& progress, std::size_t* dropped = nullptr);
+// Clears the engine state: a stop asked for when no listing ran stays at 18
+// until its requester gives up, and would end the next listing at once.
+void ClearStaleStopRequest();
+
+// Runs the inventory over the system with TheDriverScannerApp() as the stop
+// handshake. With clearStaleStop the engine state is cleared first; the scan
+// run clears it when it starts instead, so that a Stop pressed before its
+// listing begins still ends the listing. 32 completed, 18 stopped, 33 failed.
+// dropped (optional) receives the devices past the scan table's capacity.
+std::int32_t ScanMachineDevices(const ProgressCallback& progress, std::size_t* dropped = nullptr,
+                                bool clearStaleStop = true);
 
 }  // namespace velkor

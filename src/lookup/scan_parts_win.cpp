@@ -16,6 +16,11 @@ namespace velkor {
 WinScanParts::WinScanParts(CApplicationState& app, const CUpdateService& network, RelaunchCommand relaunch)
     : app_(app), network_(network), relaunch_(std::move(relaunch)) {}
 
+void WinScanParts::BeginOperation() {
+  ClearStaleStopRequest();
+  app_.BeginOperation();
+}
+
 LocalTime WinScanParts::Now() {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
@@ -68,7 +73,7 @@ void WinScanParts::EndProcess() { ::ExitProcess(exitCode_); }
 
 std::int32_t WinScanParts::RunDeviceScan(const ProgressCallback& progress) {
   dropped_ = 0;
-  return ScanMachineDevices(progress, &dropped_);
+  return ScanMachineDevices(progress, &dropped_, false);
 }
 
 std::int32_t WinScanParts::OsVersionCode() { return GetOSVersionCode().code; }

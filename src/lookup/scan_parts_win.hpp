@@ -30,7 +30,8 @@ class WinScanParts final : public ScanParts {
  public:
   WinScanParts(CApplicationState& app, const CUpdateService& network, RelaunchCommand relaunch);
 
-  void BeginOperation() override { app_.BeginOperation(); }
+  // A run starts with no stop pending; from here on a Stop reaches the listing.
+  void BeginOperation() override;
   void EndOperation() override { app_.EndOperation(); }
   LocalTime Now() override;
   bool IsFullAdministrator() override;

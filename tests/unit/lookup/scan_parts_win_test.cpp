@@ -63,13 +63,24 @@ TEST_F(ScanPartsTest, LastScanNeedsTheProductKeyTheCountsCreateIt) {
 }
 
 // A stop that was never acknowledged leaves the engine state behind; the next
-// inventory must not take it for its own stop.
-TEST_F(ScanPartsTest, InventoryIgnoresAStaleStopRequest) {
+// run must not take it for its own stop. A stop asked for after the run began
+// (while the administrator question is open, say) ends its listing.
+TEST_F(ScanPartsTest, RunClearsAStaleStopRequestButHonoursItsOwn) {
   WinScanParts parts = Parts();
-  TheDriverScannerApp().EngineState = kStopScan;
   int listed = 0;
-  EXPECT_EQ(parts.RunDeviceScan([&](const DeviceRecord* record, int) { listed += record != nullptr; }), 32);
+  const ProgressCallback count = [&](const DeviceRecord* record, int) { listed += record != nullptr; };
+  TheDriverScannerApp().EngineState = kStopScan;
+  parts.BeginOperation();
+  EXPECT_EQ(parts.RunDeviceScan(count), 32);
   EXPECT_GT(listed, 0);
+  parts.EndOperation();
+
+  listed = 0;
+  parts.BeginOperation();
+  TheDriverScannerApp().EngineState = kStopScan;
+  EXPECT_EQ(parts.RunDeviceScan(count), 18);
+  EXPECT_EQ(listed, 0);
+  parts.EndOperation();
 }
 
 TEST_F(ScanPartsTest, ClockAndSystemFacts) {
