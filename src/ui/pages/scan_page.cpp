@@ -41,6 +41,10 @@ void CScanProgDlg::OnInitPage() {
   SkinActionButton(m_Stop, hwnd(), IDC_SCAN_STOP, true);
   SendDlgItemMessageW(hwnd(), IDC_SCAN_PROGRESS, PBM_SETRANGE32, 0, 100);
   SendDlgItemMessageW(hwnd(), IDC_SCAN_PROGRESS, PBM_SETPOS, 0, 0);
+  OpenAnimation();
+}
+
+void CScanProgDlg::OpenAnimation() {
   m_bAnimationOpen = SendDlgItemMessageW(hwnd(), IDC_SCAN_ANIMATION, ACM_OPENW,
                                          reinterpret_cast<WPARAM>(GetModuleHandleW(nullptr)),
                                          reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(IDR_SCAN_ANIMATION))) != 0;
@@ -74,11 +78,12 @@ void CScanProgDlg::OnStop() {
   m_pRun->m_bScanStopRequested = true;
   ScanRun* run = m_pRun;
   // The handshake can wait for the inventory; the page must not.
-  m_StopThread = StartThread([run] { run->RequestStop([] { return TheDriverScannerApp().RequestAbort(18); }); });
+  m_StopThread =
+      StartThread([run] { run->RequestStop([] { return TheDriverScannerApp().RequestAbort(kStopScan); }); });
   EnableWindow(m_Stop.hwnd(), FALSE);
 }
 
-void CScanProgDlg::Post(ViewChange change) {
+void CScanProgDlg::SendChange(ViewChange change) {
   if (hwnd() == nullptr) return;
   SendMessageW(hwnd(), kMsgScanView, reinterpret_cast<WPARAM>(&change), 0);
 }
@@ -102,11 +107,7 @@ void CScanProgDlg::Apply(const ViewChange& change) {
       SendDlgItemMessageW(hwnd(), IDC_SCAN_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(change.value), 0);
       break;
     case ViewOp::AnimationOn:
-      if (!m_bAnimationOpen) {
-        m_bAnimationOpen = SendDlgItemMessageW(hwnd(), IDC_SCAN_ANIMATION, ACM_OPENW,
-                                               reinterpret_cast<WPARAM>(GetModuleHandleW(nullptr)),
-                                               reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(IDR_SCAN_ANIMATION))) != 0;
-      }
+      if (!m_bAnimationOpen) OpenAnimation();
       // From the first frame to the last, repeating without end.
       SendDlgItemMessageW(hwnd(), IDC_SCAN_ANIMATION, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
       break;
@@ -132,14 +133,14 @@ void CScanProgDlg::Apply(const ViewChange& change) {
   }
 }
 
-void CScanProgDlg::SetStatusText(const std::wstring& text) { Post({ViewOp::Status, text, 0}); }
-void CScanProgDlg::SetCurrentDeviceText(const std::wstring& text) { Post({ViewOp::Device, text, 0}); }
-void CScanProgDlg::SetProgress(int percent) { Post({ViewOp::Progress, {}, percent}); }
-void CScanProgDlg::StartAnimation() { Post({ViewOp::AnimationOn, {}, 0}); }
-void CScanProgDlg::StopAnimation() { Post({ViewOp::AnimationOff, {}, 0}); }
-void CScanProgDlg::SetScanPhase(int phase) { Post({ViewOp::Phase, {}, phase}); }
-void CScanProgDlg::SetStopEnabled(bool enabled) { Post({ViewOp::StopEnabled, {}, enabled ? 1 : 0}); }
-void CScanProgDlg::FocusStopButton() { Post({ViewOp::FocusStop, {}, 0}); }
+void CScanProgDlg::SetStatusText(const std::wstring& text) { SendChange({ViewOp::Status, text, 0}); }
+void CScanProgDlg::SetCurrentDeviceText(const std::wstring& text) { SendChange({ViewOp::Device, text, 0}); }
+void CScanProgDlg::SetProgress(int percent) { SendChange({ViewOp::Progress, {}, percent}); }
+void CScanProgDlg::StartAnimation() { SendChange({ViewOp::AnimationOn, {}, 0}); }
+void CScanProgDlg::StopAnimation() { SendChange({ViewOp::AnimationOff, {}, 0}); }
+void CScanProgDlg::SetScanPhase(int phase) { SendChange({ViewOp::Phase, {}, phase}); }
+void CScanProgDlg::SetStopEnabled(bool enabled) { SendChange({ViewOp::StopEnabled, {}, enabled ? 1 : 0}); }
+void CScanProgDlg::FocusStopButton() { SendChange({ViewOp::FocusStop, {}, 0}); }
 
 void CScanProgDlg::ShowMessage(const std::wstring& text, bool ownedByPage) {
   // The worker shows its own message boxes; the page stays responsive meanwhile.

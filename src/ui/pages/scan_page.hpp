@@ -66,8 +66,10 @@ class CScanProgDlg : public CGlobalUI, public ScanView {
     int value = 0;
   };
   // The one way from the worker to the controls: a message the page's own
-  // thread answers (directly when already on it).
-  void Post(ViewChange change);
+  // thread answers (directly when already on it); returns once applied.
+  void SendChange(ViewChange change);
+  // Opens the scan animation clip on its control.
+  void OpenAnimation();
   void Apply(const ViewChange& change);
   void StartScan();
   void OnStop();
