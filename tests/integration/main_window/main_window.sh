@@ -6,7 +6,7 @@
 # Screenshots of every page shown go to build/screenshots/main_window/.
 set -euo pipefail
 
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"; fi
+[ -n "${VELKOR_OWN_DISPLAY:-}" ] || exec "$VELKOR_SOURCE_DIR/tests/integration/own_display.sh" bash "$0" "$@"
 
 run() { "$VELKOR_WINE_RUN" "$@"; }
 probe() { run "$VELKOR_BUILD_DIR/tests/integration/core/window_probe.exe" "$@" | tr -d '\r'; }
