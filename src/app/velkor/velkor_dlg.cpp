@@ -45,8 +45,6 @@ CVelkorDlg::~CVelkorDlg() {
   m_DownloadPopup.reset();
   m_BackupPopup.reset();
   m_Overlay.reset();
-  if (m_hIconLarge != nullptr) DestroyIcon(m_hIconLarge);
-  if (m_hIconSmall != nullptr) DestroyIcon(m_hIconSmall);
 }
 
 // The window runs in a loop of our own, so that keys can be discarded before
@@ -122,11 +120,11 @@ void CVelkorDlg::OnInitDialog() {
   m_bOverlayShown = false;
   const std::wstring appName = m_App.m_TextTable.GetAppName();
   SetSkinFaceName(m_App.FaceName());
-  m_hIconLarge = static_cast<HICON>(
-      LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
-  m_hIconSmall = static_cast<HICON>(
-      LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-  m_TrayIcon.Create(m_hWnd, m_hIconSmall, appName, IDR_TRAY_MENU, ID_TRAY_RESTORE);
+  m_hIconLarge.reset(static_cast<HICON>(
+      LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+  m_hIconSmall.reset(static_cast<HICON>(
+      LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+  m_TrayIcon.Create(m_hWnd, m_hIconSmall.get(), appName, IDR_TRAY_MENU, ID_TRAY_RESTORE);
   SetWindowTextW(m_hWnd, appName.c_str());
 
   wchar_t about[128] = {};
@@ -136,8 +134,8 @@ void CVelkorDlg::OnInitDialog() {
       AppendMenuW(system, MF_STRING, IDM_ABOUTBOX, about);
     }
   }
-  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIconLarge));
-  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIconLarge.get()));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall.get()));
 
   SetWindowPos(m_hWnd, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyRoundedRegion(m_hWnd, kWindowWidth, kWindowHeight);

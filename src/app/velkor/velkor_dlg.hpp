@@ -16,6 +16,7 @@
 #include "core/flow_host.hpp"
 #include "core/window_dispatcher.hpp"
 #include "core/worker_thread.hpp"
+#include "platform/gdi_handles.hpp"
 #include "lookup/scan_parts_win.hpp"
 #include "lookup/scan_result.hpp"
 #include "lookup/scan_run.hpp"
@@ -133,8 +134,8 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   CVelkorApp& m_App;
   HWND m_hWnd = nullptr;
   bool m_bEnded = false;
-  HICON m_hIconLarge = nullptr;
-  HICON m_hIconSmall = nullptr;
+  UniqueIcon m_hIconLarge;
+  UniqueIcon m_hIconSmall;
   CGlobalUI* m_pCurrentPage = nullptr;
   CCustomHoverButton m_HomeButton, m_BackupButton, m_RestoreButton, m_SettingsButton, m_HelpButton, m_LastScanButton, m_RescanButton;
   CHoverButton m_MinimizeButton, m_CloseButton;

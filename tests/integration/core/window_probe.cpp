@@ -11,6 +11,7 @@
 //   window_probe close TITLE             ask the window to close
 //   window_probe find-message TITLE TEXT [ms]  wait for a message box with TEXT, answer OK
 //   window_probe wait-message TITLE TEXT [ms]  wait for a message box with TEXT, leave it open
+//   window_probe answer-message TITLE TEXT yes|no [ms]  wait for a Yes/No box with TEXT, answer it
 //   window_probe list-rows TITLE ID      rows of the visible page's list ID:
 //                                        "item data<TAB>first column<TAB>second column"
 //   window_probe list-click TITLE ID ROW COLUMN  click into a cell of that list
@@ -269,6 +270,15 @@ int wmain(int argc, wchar_t** argv) {
   if (verb == L"start-limited") return StartLimited(argv[2]);
   const wchar_t* title = argv[2];
   const DWORD wait_ms = (verb == L"wait" || verb == L"gone") && argc > 3 ? wcstoul(argv[3], nullptr, 10) : 20000;
+  if (verb == L"answer-message") {
+    if (argc < 5) return 2;
+    const std::wstring answer = argv[4];
+    if (answer != L"yes" && answer != L"no") return 2;
+    HWND box = FindDialog(title, argv[3], argc > 5 ? wcstoul(argv[5], nullptr, 10) : 20000);
+    if (box == nullptr) return 1;
+    PostMessageW(box, WM_COMMAND, answer == L"yes" ? IDYES : IDNO, 0);
+    return 0;
+  }
   if (verb == L"find-message" || verb == L"wait-message") {
     if (argc < 4) return 2;
     const DWORD ms = argc > 4 ? wcstoul(argv[4], nullptr, 10) : 20000;
