@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "install/system_library_win.hpp"
+#include "install/plug_and_play_win.hpp"
 #include "install/update_tool_protocol.hpp"
 
 namespace velkor {

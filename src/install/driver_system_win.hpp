@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "install/driver_operations.hpp"
-#include "install/system_library_win.hpp"
+#include "install/plug_and_play_win.hpp"
 #include "platform/unique_handle.hpp"
 
 namespace velkor {

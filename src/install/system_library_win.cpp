@@ -27,25 +27,4 @@ UniqueModule LoadProgramOrSystemLibrary(const wchar_t* fileName) {
   return LoadSystemLibrary(fileName);
 }
 
-PlugAndPlayInstaller::PlugAndPlayInstaller()
-    : newdev_(LoadSystemLibrary(L"newdev.dll")),
-      update_(LibraryFunction<UpdateFn>(newdev_, "UpdateDriverForPlugAndPlayDevicesW")) {}
-
-bool PlugAndPlayInstaller::Update(const std::wstring& hardwareId, const std::wstring& infPath, DWORD flags,
-                                  bool& restartNeeded, DWORD& error) const {
-  restartNeeded = false;
-  if (update_ == nullptr) {
-    error = ERROR_PROC_NOT_FOUND;
-    return false;
-  }
-  BOOL reboot = FALSE;
-  if (!update_(nullptr, hardwareId.c_str(), infPath.c_str(), flags, &reboot)) {
-    error = ::GetLastError();
-    return false;
-  }
-  error = ERROR_SUCCESS;
-  restartNeeded = reboot != FALSE;
-  return true;
-}
-
 }  // namespace velkor

@@ -28,19 +28,4 @@ Fn LibraryFunction(const UniqueModule& library, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library.get(), name)));
 }
 
-// The plug-and-play installer of newdev.dll, looked up at run time.
-class PlugAndPlayInstaller {
- public:
-  PlugAndPlayInstaller();
-  // UpdateDriverForPlugAndPlayDevicesW with no owner window. On failure, error
-  // holds the system's error code (ERROR_PROC_NOT_FOUND without newdev).
-  bool Update(const std::wstring& hardwareId, const std::wstring& infPath, DWORD flags, bool& restartNeeded,
-              DWORD& error) const;
-
- private:
-  using UpdateFn = BOOL(WINAPI*)(HWND, LPCWSTR, LPCWSTR, DWORD, PBOOL);
-  UniqueModule newdev_;
-  UpdateFn update_ = nullptr;
-};
-
 }  // namespace velkor

@@ -21,13 +21,7 @@ using testing::ReadBytes;
 using testing::ScratchFolder;
 using Files = std::set<std::wstring>;
 
-std::wstring UnrarDll() {
-  const wchar_t* host = _wgetenv(L"VELKOR_OUTSIDE_TOOLS");
-  if (host == nullptr) return {};
-  std::wstring path = L"Z:";
-  for (const wchar_t* c = host; *c != L'\0'; ++c) path.push_back(*c == L'/' ? L'\\' : *c);
-  return path + L"\\unrar.dll";
-}
+std::wstring UnrarDll() { return testing::ProgramFolder() + L"unrar.dll"; }
 
 // The files of a package as they were packed: fixtures\unpacked\KEY\.
 Files PackedFiles(const std::wstring& key) { return FilesBelow(FixturesFolder() + L"unpacked\\" + key + L"\\"); }

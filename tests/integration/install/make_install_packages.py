@@ -81,10 +81,10 @@ PACKAGES = [
     # the forced install of the update tool.
     Package("storage_new", "", "zip", "storage.inf", "hdc", r"PCI\VEN_8086&DEV_2922",
             "vkstornewfx", "Intel Corporation", "Storage controller driver", "09/12/2008,8.5.0.1032"),
-    Package("storage_old", "velkor_storage_old.zip", "zip", "storage.inf", "hdc", r"PCI\VEN_8086&DEV_2922",
+    Package("storage_old", "", "zip", "storage.inf", "hdc", r"PCI\VEN_8086&DEV_2922",
             "vkstoroldfx", "Intel Corporation", "Storage controller driver", "09/12/2006,7.0.0.1011", device=False),
     # An INF for a device the machine does not have.
-    Package("orphan", "velkor_orphan.zip", "zip", "orphan.inf", "Net", r"PCI\VEN_1AF4&DEV_FFFF",
+    Package("orphan", "velkor_orphan.cab", "cab", "orphan.inf", "Net", r"PCI\VEN_1AF4&DEV_FFFF",
             "vkorphanfx", "Nobody", "Driver for no device", "01/01/2008,1.0.0.0", device=False),
 ]
 
@@ -399,7 +399,7 @@ def machine(packages_root):
         if not p.device:
             continue
         device = {"class_guid": CLASS_GUIDS[p.klass], "hardware_ids": [p.hardware_id], "device_desc": p.description}
-        if p.file == "":
+        if p.file == "" and p.device:
             device["driver"] = {"package": f"unpacked/{p.key}/{p.inf}"}
         devices.append(device)
     devices.append({"class_guid": CLASS_GUIDS[SETUP_DEVICE[0]], "hardware_ids": [SETUP_DEVICE[1]],

@@ -12,14 +12,17 @@ namespace velkor::testing {
 
 namespace fs = std::filesystem;
 
-std::wstring FixturesFolder() {
-  const wchar_t* host = _wgetenv(L"VELKOR_INSTALL_FIXTURES");
+std::wstring HostFolderFromEnvironment(const wchar_t* variable) {
+  const wchar_t* host = _wgetenv(variable);
   if (host == nullptr || *host != L'/') return {};
   std::wstring path = L"Z:";
   for (const wchar_t* c = host; *c != L'\0'; ++c) path.push_back(*c == L'/' ? L'\\' : *c);
   if (path.back() != L'\\') path.push_back(L'\\');
   return path;
 }
+
+std::wstring FixturesFolder() { return HostFolderFromEnvironment(L"VELKOR_INSTALL_FIXTURES"); }
+std::wstring ProgramFolder() { return HostFolderFromEnvironment(L"VELKOR_PROGRAM_FOLDER"); }
 
 std::wstring FixturePackage(const std::wstring& name) { return FixturesFolder() + L"packages\\" + name; }
 

@@ -7,9 +7,14 @@
 
 namespace velkor::testing {
 
-// The staged test packages (VELKOR_INSTALL_FIXTURES, a host path seen through
-// Wine's drive Z:), ending in a backslash.
+// A host folder named by an environment variable, seen through Wine's drive
+// Z:, ending in a backslash; empty when the variable is not set.
+std::wstring HostFolderFromEnvironment(const wchar_t* variable);
+// The staged test packages (VELKOR_INSTALL_FIXTURES).
 std::wstring FixturesFolder();
+// The program folder of the build, with the outside tools and support folders
+// beside the program (VELKOR_PROGRAM_FOLDER).
+std::wstring ProgramFolder();
 // A package of the fixtures: packages\NAME.
 std::wstring FixturePackage(const std::wstring& name);
 
