@@ -70,7 +70,7 @@ class ZipFileSystem {
   virtual bool MakeFolder(const std::wstring& path) = 0;
   // Creates a file anew with the given attributes. An existing plain file is
   // replaced, also when it is read-only.
-  virtual std::unique_ptr<FileWriter> CreateFile(const std::wstring& path, std::uint32_t attributes) = 0;
+  virtual std::unique_ptr<FileWriter> CreateNewFile(const std::wstring& path, std::uint32_t attributes) = 0;
   virtual bool RemoveFile(const std::wstring& path) = 0;
   // The items of a folder in the order the file system returns them, without
   // "." and "..".

@@ -46,7 +46,7 @@ class SeekableByteSink : public ByteSink {
 class MemoryByteSource final : public ByteSource {
  public:
   explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  explicit MemoryByteSource(std::vector<std::uint8_t> owned)
+  explicit MemoryByteSource(std::vector<std::uint8_t>&& owned)
       : owned_(std::make_shared<const std::vector<std::uint8_t>>(std::move(owned))), bytes_(*owned_) {}
 
   std::uint64_t Size() const override { return bytes_.size(); }
