@@ -1,8 +1,9 @@
 #pragma once
 // Unpacking CAB and RAR packages with the system's and the outside libraries.
-// Every stored name is checked before anything is written (SafeRelativePath):
-// a name that would leave the unpack folder is skipped, so the folder receives
-// the package's files and nothing lands outside it.
+// Every stored name is cleaned and checked before anything is written, as the
+// ZIP layer does with its entries (SafeZipEntryPath: "..\x.sys" becomes x.sys
+// in the unpack folder, a device name or a stream is skipped), so the folder
+// receives the package's files and nothing lands outside it.
 
 #include <string>
 

@@ -16,8 +16,9 @@
 #include "base/utf.hpp"
 #include "core/shell_folders.hpp"
 #include "install/ansi_text_win.hpp"
-#include "install/archive_entry_name.hpp"
+#include "backup/zip_entry_name.hpp"
 #include "install/archive_extraction_win.hpp"
+#include "install/package_names.hpp"
 #include "install/system_library_win.hpp"
 
 namespace velkor {
@@ -75,7 +76,7 @@ FNOPEN(CabOpen) {
     name = current->firstName;
   } else {
     std::optional<std::wstring> decoded = FromThreadAnsi(ansiName);
-    if (!decoded || !IsSafePathComponent(*decoded)) return kFdiError;
+    if (!decoded || !IsPlainFileName(*decoded)) return kFdiError;
     name = *decoded;
   }
   const std::wstring path = current->cabinetFolder + name;
@@ -128,7 +129,7 @@ INT_PTR CopyFileStarts(CabinetExtraction& current, const FDINOTIFICATION& note) 
   std::optional<std::wstring> name =
       (note.attribs & _A_NAME_IS_UTF) != 0 ? std::optional<std::wstring>(FromUtf8(stored)) : FromThreadAnsi(stored);
   if (!name) return 0;
-  const std::optional<std::wstring> relative = SafeRelativePath(*name);
+  const std::optional<std::wstring> relative = SafeZipEntryPath(*name);
   if (!relative) return 0;  // skipped: it would leave the unpack folder
   if (!EnsureFolder(current.unpackFolder) || !MakeFoldersFor(current.unpackFolder, *relative)) return kFdiError;
 
@@ -172,7 +173,7 @@ FNFDINOTIFY(CabNotify) {
       // The next cabinet must be a plain name in the same folder, and there.
       if (pfdin->psz1 == nullptr) return kFdiError;
       const std::optional<std::wstring> next = FromThreadAnsi(pfdin->psz1);
-      if (!next || !IsSafePathComponent(*next)) return kFdiError;
+      if (!next || !IsPlainFileName(*next)) return kFdiError;
       const DWORD attributes = ::GetFileAttributesW((current->cabinetFolder + *next).c_str());
       if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return kFdiError;
       return 0;
@@ -286,7 +287,7 @@ bool ExtractCabinet(const std::wstring& cabinetPath, const std::wstring& folder)
     }
     if (extraction.nextCabinet.empty()) return true;
     const std::optional<std::wstring> next = FromThreadAnsi(extraction.nextCabinet);
-    if (!next || !IsSafePathComponent(*next)) return false;
+    if (!next || !IsPlainFileName(*next)) return false;
     // A set that names an earlier cabinet again, or runs on without end, is damaged.
     if (!visited.insert(AsciiToLower(*next)).second || visited.size() > kMaxCabinets) return false;
     cabinet = extraction.nextCabinet;

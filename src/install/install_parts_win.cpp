@@ -4,14 +4,16 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include "backup/zip_file_system_win.hpp"
 #include "install/archive_extraction_win.hpp"
 #include "install/folder_tree.hpp"
 #include "install/started_process_win.hpp"
+#include "install/zip_package.hpp"
 
 namespace velkor {
 
-WinInstallParts::WinInstallParts(CDriverOperations& drivers, std::wstring programFolder, ZipOpener openZip)
-    : drivers_(drivers), programFolder_(std::move(programFolder)), openZip_(std::move(openZip)) {}
+WinInstallParts::WinInstallParts(CDriverOperations& drivers, std::wstring programFolder)
+    : drivers_(drivers), programFolder_(std::move(programFolder)) {}
 
 void WinInstallParts::SleepMilliseconds(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
@@ -40,7 +42,7 @@ std::unique_ptr<StartedProcess> WinInstallParts::StartHidden(const std::wstring&
 }
 
 std::unique_ptr<OpenedZip> WinInstallParts::OpenZip(const std::wstring& path) {
-  return openZip_ ? openZip_(path) : nullptr;
+  return OpenZipPackage(ProcessZipFileSystem(), path);
 }
 
 RarExtraction WinInstallParts::ExtractRar(const std::wstring& path, const std::wstring& folder) {

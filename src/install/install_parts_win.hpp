@@ -2,7 +2,6 @@
 // InstallParts over the system: the shell, processes, the archive libraries,
 // the driver operations and the file system.
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -10,14 +9,11 @@
 
 namespace velkor {
 
-// Opens a package as a ZIP archive (the ZIP layer); nothing when it is not one.
-using ZipOpener = std::function<std::unique_ptr<OpenedZip>(const std::wstring& path)>;
-
 class WinInstallParts final : public InstallParts {
  public:
   // programFolder: where unrar.dll lies (the running program's folder, ending
   // in a backslash).
-  WinInstallParts(CDriverOperations& drivers, std::wstring programFolder, ZipOpener openZip);
+  WinInstallParts(CDriverOperations& drivers, std::wstring programFolder);
 
   void SleepMilliseconds(std::uint32_t milliseconds) override;
   bool PathExists(const std::wstring& path) override;
@@ -33,7 +29,6 @@ class WinInstallParts final : public InstallParts {
  private:
   CDriverOperations& drivers_;
   std::wstring programFolder_;
-  ZipOpener openZip_;
 };
 
 }  // namespace velkor

@@ -1,7 +1,7 @@
 #include "install/package_names.hpp"
 
 #include "base/text.hpp"
-#include "install/archive_entry_name.hpp"
+#include "backup/zip_entry_name.hpp"
 
 namespace velkor {
 
@@ -9,6 +9,10 @@ PackageKinds PackageKindsOf(std::wstring_view packagePath) {
   const std::wstring lower = AsciiToLower(packagePath);
   auto has = [&lower](std::wstring_view piece) { return lower.find(piece) != std::wstring::npos; };
   return {has(L".exe") || has(L".msi"), has(L".zip"), has(L".rar"), has(L".cab")};
+}
+
+bool IsPlainFileName(std::wstring_view name) {
+  return name.find_first_of(L"\\/") == std::wstring_view::npos && IsSafeZipEntryName(name);
 }
 
 bool IsFullPath(std::wstring_view path) {
@@ -34,7 +38,7 @@ std::optional<PackageNames> DerivePackageNames(std::wstring_view packagePath) {
   const std::wstring_view fileName = packagePath.substr(slash + 1);
   const std::size_t dot = fileName.rfind(L'.');
   const std::wstring_view title = dot == std::wstring_view::npos ? fileName : fileName.substr(0, dot);
-  if (!IsSafePathComponent(title)) return std::nullopt;
+  if (!IsPlainFileName(title)) return std::nullopt;
 
   PackageNames names;
   names.folder = std::wstring(packagePath.substr(0, slash));
@@ -45,7 +49,7 @@ std::optional<PackageNames> DerivePackageNames(std::wstring_view packagePath) {
 
 std::optional<std::wstring> UnpackedInfPath(std::wstring_view unpackFolder,
                                             std::wstring_view infPathInPackage) {
-  std::optional<std::wstring> relative = SafeRelativePath(infPathInPackage);
+  std::optional<std::wstring> relative = SafeZipEntryPath(infPathInPackage);
   if (!relative) return std::nullopt;
   return std::wstring(unpackFolder) + *relative;
 }

@@ -34,8 +34,9 @@ struct PackageNames {
 std::optional<PackageNames> DerivePackageNames(std::wstring_view packagePath);
 
 // The unpacked INF file: the unpack folder followed by the INF's path inside the
-// package (taken from the update service's answer), or nothing when that path
-// could leave the folder (see SafeRelativePath).
+// package (taken from the update service's answer), cleaned as the ZIP layer
+// cleans entry names, so that it never leads out of the folder; nothing when
+// no writable name is left (see SafeZipEntryPath).
 std::optional<std::wstring> UnpackedInfPath(std::wstring_view unpackFolder,
                                             std::wstring_view infPathInPackage);
 
@@ -44,6 +45,11 @@ std::optional<std::wstring> UnpackedInfPath(std::wstring_view unpackFolder,
 // (C:\Program Files\Velkor\xp\ gives C:\Program Files\Velkor). Empty when the
 // support folder has no parent.
 std::wstring SupportRoot(std::wstring_view supportFolder);
+
+// A single file or folder name that can be written as it stands: no separator,
+// and safe as an archive entry name (no "..", no drive or stream colon, no
+// device name, no final dot or space).
+bool IsPlainFileName(std::wstring_view name);
 
 // "C:\..." or "\\server\share\...".
 bool IsFullPath(std::wstring_view path);

@@ -1,14 +1,15 @@
-// RAR packages through unrar.dll. The archive is listed first: a name that
-// would leave the unpack folder, or an entry that is a link, is marked and
-// skipped when the archive is extracted.
+// RAR packages through unrar.dll. The archive is listed first, and where each
+// entry goes is decided then from its name; extraction writes each entry to
+// that path (links and unwritable names are skipped).
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "install/ansi_text_win.hpp"
-#include "install/archive_entry_name.hpp"
+#include "backup/zip_entry_name.hpp"
 #include "install/archive_extraction_win.hpp"
+#include "install/package_names.hpp"
 #include "install/system_library_win.hpp"
 #include "install/unrar_interface.hpp"
 
@@ -76,25 +77,39 @@ class OpenRarArchive {
   HANDLE handle_ = nullptr;
 };
 
-// Lists the archive: for every entry in order, whether it may be extracted.
-// Nothing when the archive cannot be opened, its headers cannot be read to the
-// end (a damaged archive) or it has no entry.
-std::optional<std::vector<bool>> ListArchive(const UnrarLibrary& library, const std::wstring& path) {
+// Lists the archive: for every entry in order, where it is written (the
+// unpack folder's relative path, cleaned as the ZIP layer cleans names), or
+// nothing for an entry that is not written (a link, or no writable name).
+// Nothing at all when the archive cannot be opened, its headers cannot be read
+// to the end (a damaged archive) or it has no entry.
+using Listing = std::vector<std::optional<std::wstring>>;
+std::optional<Listing> ListArchive(const UnrarLibrary& library, const std::wstring& path) {
   const OpenRarArchive archive(library, path, unrar::kOpenList);
   if (archive.get() == nullptr) return std::nullopt;
-  std::vector<bool> writable;
+  Listing entries;
   auto header = std::make_unique<unrar::HeaderDataEx>();
   for (;;) {
     *header = {};
     const int read = library.readHeaderEx(archive.get(), header.get());
     // An archive without a single entry holds no driver either; a truncated
     // one reads that way.
-    if (read == unrar::kEndArchive) return writable.empty() ? std::nullopt : std::optional(writable);
+    if (read == unrar::kEndArchive) return entries.empty() ? std::nullopt : std::optional(entries);
     if (read != unrar::kSuccess) return std::nullopt;
     header->FileNameW[std::size(header->FileNameW) - 1] = L'\0';
-    writable.push_back(header->RedirType == 0 && SafeRelativePath(header->FileNameW).has_value());
+    entries.push_back(header->RedirType == 0 ? SafeZipEntryPath(header->FileNameW) : std::nullopt);
     if (library.processFile(archive.get(), unrar::kSkip, nullptr, nullptr) != unrar::kSuccess) return std::nullopt;
   }
+}
+
+// Extracts the current entry to exactly the path given, so that the library
+// never joins a stored name to the folder itself.
+int ExtractTo(const UnrarLibrary& library, HANDLE archive, const std::wstring& target) {
+  if (std::optional<std::string> ansi = ToThreadAnsi(target)) {
+    return library.processFile(archive, unrar::kExtract, nullptr, ansi->data());
+  }
+  if (library.processFileW == nullptr) return unrar::kCannotCreate;
+  std::wstring wide = target;
+  return library.processFileW(archive, unrar::kExtract, nullptr, wide.data());
 }
 
 }  // namespace
@@ -103,26 +118,17 @@ RarExtraction ExtractRarArchive(const std::wstring& unrarLibraryPath, const std:
                                 const std::wstring& folder) {
   const UnrarLibrary library(unrarLibraryPath);
   if (!library.Loaded()) return RarExtraction::CannotOpen;
-  const std::optional<std::vector<bool>> writable = ListArchive(library, archivePath);
-  if (!writable) return RarExtraction::CannotOpen;
+  const std::optional<Listing> listing = ListArchive(library, archivePath);
+  if (!listing) return RarExtraction::CannotOpen;
 
   const OpenRarArchive archive(library, archivePath, unrar::kOpenExtract);
   if (archive.get() == nullptr) return RarExtraction::CannotOpen;
-  std::optional<std::string> ansiFolder = ToThreadAnsi(folder);
-  std::wstring wideFolder = folder;
-  if (!ansiFolder && library.processFileW == nullptr) return RarExtraction::Extracted;
-
+  const std::wstring base = folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\';
   unrar::HeaderData header = {};
   for (std::size_t index = 0; library.readHeader(archive.get(), &header) == unrar::kSuccess; ++index) {
-    const bool extract = index < writable->size() && (*writable)[index];
-    int done;
-    if (!extract) {
-      done = library.processFile(archive.get(), unrar::kSkip, nullptr, nullptr);
-    } else if (ansiFolder) {
-      done = library.processFile(archive.get(), unrar::kExtract, ansiFolder->data(), nullptr);
-    } else {
-      done = library.processFileW(archive.get(), unrar::kExtract, wideFolder.data(), nullptr);
-    }
+    const bool written = index < listing->size() && (*listing)[index].has_value();
+    const int done = written ? ExtractTo(library, archive.get(), base + *(*listing)[index])
+                             : library.processFile(archive.get(), unrar::kSkip, nullptr, nullptr);
     if (done != unrar::kSuccess) break;  // the first entry that fails ends the extraction
   }
   return RarExtraction::Extracted;

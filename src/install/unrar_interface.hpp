@@ -9,6 +9,7 @@ namespace velkor::unrar {
 
 inline constexpr int kSuccess = 0;
 inline constexpr int kEndArchive = 10;
+inline constexpr int kCannotCreate = 16;  // ERAR_ECREATE
 
 inline constexpr unsigned kOpenList = 0;
 inline constexpr unsigned kOpenExtract = 1;

@@ -43,13 +43,20 @@ TEST(CabExtraction, GcabPackageWithSubfoldersArrivesWhole) {
   ExpectSameFiles(L"cab", scratch.path() + L"velkor_display\\");
 }
 
-TEST(CabExtraction, NamesThatWouldLeaveTheFolderAreSkipped) {
+TEST(CabExtraction, NamesNeverLeadOutOfTheFolder) {
   ScratchFolder scratch(L"cab-hostile");
   const std::wstring dl = scratch.path() + L"dl\\";
   ::CreateDirectoryW(dl.c_str(), nullptr);
   const std::wstring cab = CopyInto(FixturePackage(L"hostile.cab"), dl);
   ASSERT_TRUE(ExtractCabinet(cab, dl + L"hostile\\"));
-  const Files expected = {L"dl\\hostile.cab", L"dl\\hostile\\rooted\\inside.txt", L"dl\\hostile\\good\\ok.txt",
+  // Cleaned as the ZIP layer cleans entry names: what climbs out or names a
+  // drive lands in the unpack folder, a device name is not written.
+  const Files expected = {L"dl\\hostile.cab",
+                          L"dl\\hostile\\outside1.txt",
+                          L"dl\\hostile\\outside2.txt",
+                          L"dl\\hostile\\outside3.txt",
+                          L"dl\\hostile\\rooted\\inside.txt",
+                          L"dl\\hostile\\good\\ok.txt",
                           L"dl\\hostile\\dossier\\\u00e9t\u00e9.txt"};
   EXPECT_EQ(FilesBelow(scratch.path()), expected);
   EXPECT_FALSE(Exists(L"C:\\outside3.txt"));
@@ -121,13 +128,13 @@ TEST(RarExtraction, PackageWithSubfoldersArrivesWhole) {
   ExpectSameFiles(L"rar", scratch.path() + L"velkor_audio\\");
 }
 
-TEST(RarExtraction, HostileNamesAndLinksAreSkipped) {
+TEST(RarExtraction, HostileNamesStayInsideAndLinksAreNeverMade) {
   struct Case {
     const wchar_t* archive;
     Files expected;  // below the scratch folder
   };
   const Case cases[] = {
-      {L"hostile.rar", {L"dl\\hostile.rar", L"dl\\out\\good\\ok.txt"}},
+      {L"hostile.rar", {L"dl\\hostile.rar", L"dl\\out\\outside.txt", L"dl\\out\\good\\ok.txt"}},
       {L"link.rar", {L"dl\\link.rar", L"dl\\out\\target.txt"}},
   };
   for (const Case& c : cases) {

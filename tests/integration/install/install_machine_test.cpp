@@ -50,7 +50,7 @@ std::wstring SupportFolder() { return ProgramFolder() + L"xp\\"; }
 
 Outcome Install(PackageInstallRequest request, const std::wstring& programFolder = ProgramFolder()) {
   Outcome outcome;
-  WinInstallParts parts(TheDriverOperations(), programFolder, nullptr);
+  WinInstallParts parts(TheDriverOperations(), programFolder);
   CPackageInstaller installer(outcome.view, parts);
   outcome.result = installer.InstallPackage(request);
   return outcome;
@@ -90,6 +90,8 @@ TEST(InstallPackageOnMachine, EveryKindOfPackageInstallsForItsDevice) {
     std::uint32_t isInstall;
   };
   const Case cases[] = {
+      {L"velkor_nic.zip", L"zip", L"nic.inf", L"PCI\\VEN_10EC&DEV_8139", L"vknicfx.sys", 0},
+      {L"velkor_chipset.exe", L"sfxzip", L"chipset.inf", L"PCI\\VEN_8086&DEV_2916", L"vkchipfx.sys", 0},
       {L"velkor_display.cab", L"cab", L"drivers\\winxp\\display.inf", L"PCI\\VEN_10DE&DEV_0392", L"vkdispfx.sys", 0},
       {L"velkor_audio.rar", L"rar", L"audio\\audio.inf", L"HDAUDIO\\FUNC_01&VEN_10EC&DEV_0662", L"vkaudfx.sys", 0},
       {L"velkor_usb_setup.exe", L"sevenzip", L"usb\\usb.inf", L"PCI\\VEN_8086&DEV_2934", L"vkusbfx.sys", 1},
@@ -138,6 +140,7 @@ TEST(InstallPackageOnMachine, FailureRowsShowTheirTexts) {
       {"missing package", nullptr, L"nic.inf", L"Network adapters", 0, nullptr, false, 34, kTextInvalidFilePath},
       {"special class", L"velkor_display.cab", L"drivers\\winxp\\display.inf", L"Ports", 0, nullptr, false, 33,
        kTextSpecialClass},
+      {"corrupt zip", L"corrupt.zip", L"nic.inf", L"Network adapters", 0, nullptr, false, 33, kTextZipCorrupt},
       {"corrupt rar", L"corrupt.rar", L"audio\\audio.inf", L"Network adapters", 0, nullptr, false, 33,
        kTextRarCorrupt},
       {"corrupt cab", L"corrupt.cab", L"drivers\\winxp\\display.inf", L"Network adapters", 0, nullptr, false, 33,

@@ -208,15 +208,30 @@ TEST(InstallPackage, MissingInputEndsAtOnceWithoutAMessage) {
   }
 }
 
-TEST(InstallPackage, AnInfPathLeavingThePackageIsNeverInstalled) {
-  Recorder r;
-  r.existing = {L"C:\\dl\\nic.cab", L"C:\\dl\\nic\\"};
-  CPackageInstaller installer(r, r);
-  EXPECT_EQ(installer.InstallPackage(Request(L"C:\\dl\\nic.cab", L"..\\..\\windows\\inf\\machine.inf")), 33);
-  const std::vector<std::wstring> expected = {L"bar 0", L"bar 25", L"cab C:\\dl\\nic.cab into C:\\dl\\nic\\",
-                                              L"bar 65", L"delete C:\\dl\\nic", L"bar 65",
-                                              std::wstring(L"message ") + kTextInstallationFailed};
-  EXPECT_EQ(r.log, expected);
+TEST(InstallPackage, AnInfPathFromTheServiceNeverLeavesTheUnpackFolder) {
+  struct Case {
+    const wchar_t* inf;
+    const wchar_t* installed;  // nullptr: nothing installed
+  };
+  const Case cases[] = {
+      {L"..\\..\\windows\\inf\\machine.inf", L"C:\\dl\\nic\\windows\\inf\\machine.inf"},
+      {L"..\\", nullptr},
+      {L"con.inf", nullptr},
+  };
+  for (const Case& c : cases) {
+    Recorder r;
+    r.existing = {L"C:\\dl\\nic.cab", L"C:\\dl\\nic\\"};
+    r.inf = {false, false};
+    CPackageInstaller installer(r, r);
+    EXPECT_EQ(installer.InstallPackage(Request(L"C:\\dl\\nic.cab", c.inf)), 33) << c.inf;
+    std::vector<std::wstring> expected = {L"bar 0", L"bar 25", L"cab C:\\dl\\nic.cab into C:\\dl\\nic\\", L"bar 65"};
+    if (c.installed != nullptr) {
+      expected.push_back(std::wstring(L"install ") + c.installed + L" for " + kId + L" support " + kSupport);
+    }
+    expected.insert(expected.end(), {L"delete C:\\dl\\nic", L"bar 65",
+                                     std::wstring(L"message ") + kTextInstallationFailed});
+    EXPECT_EQ(r.log, expected) << c.inf;
+  }
 }
 
 TEST(InstallPackage, SetupProgramStartedWithOrWithoutTheSwitches) {
