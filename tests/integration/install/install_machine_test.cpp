@@ -208,6 +208,31 @@ TEST(UpdateTool, MissingToolOrRefusedInstallIsNoSuccess) {
   EXPECT_FALSE(TheDriverOperations().RunUpdateHelper(L"PCI\\VEN_1AF4&DEV_FFFF", inf, SupportFolder()));
 }
 
+// Counts the INF files of the system's INF folder that hold the text.
+int InfCopiesOf(const std::string& text) {
+  wchar_t windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::wstring folder = std::wstring(windows) + L"\\inf\\";
+  int copies = 0;
+  WIN32_FIND_DATAW found = {};
+  HANDLE search = ::FindFirstFileW((folder + L"*.inf").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if (ReadBytes(folder + found.cFileName) == text) ++copies;
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return copies;
+}
+
+TEST(StageDriverPackage, CopiesTheInfIntoTheSystemOnce) {
+  const std::wstring inf = FixturesFolder() + L"unpacked\\orphan\\orphan.inf";
+  ASSERT_EQ(InfCopiesOf(ReadBytes(inf)), 0);
+  TheDriverOperations().StageDriverPackage(inf);
+  EXPECT_EQ(InfCopiesOf(ReadBytes(inf)), 1);
+  TheDriverOperations().StageDriverPackage(inf);  // no second copy
+  EXPECT_EQ(InfCopiesOf(ReadBytes(inf)), 1);
+}
+
 // Run by the script once with Wine reporting Windows XP ("open") and once
 // Vista ("runas"): the tool starts and installs either way.
 TEST(UpdateTool, StartsOnThisWindowsVersion) {

@@ -13,14 +13,15 @@ driver (the newer one installed on the machine, the older one packed) for the
 forced install of the update tool.
 
   make_install_packages.py images
-      one line per driver image: IMAGE|COMPANY|DESCRIPTION|VERSION
+      one line per driver image: PACKAGE_ID|IMAGE|COMPANY|DESCRIPTION|VERSION
   make_install_packages.py build --images DIR --out DIR --recorder EXE --sfx 7zCon.sfx
       [--zip PATH] [--gcab PATH] [--rar PATH] [--sevenzip PATH]
       writes OUT/packages/, OUT/unpacked/<package>/ (what each package holds)
-      and OUT/install-pc.json.
+      and OUT/install-pc.json; the images are read from DIR/PACKAGE_ID/IMAGE.sys.
 """
 
 import argparse
+import dataclasses
 import json
 import os
 import shutil
@@ -29,63 +30,60 @@ import subprocess
 import sys
 import tempfile
 import zlib
-from dataclasses import dataclass, field
+from dataclasses import dataclass
 
-FIXED_TIME = 1214827200  # 2008-06-30 12:00:00 UTC, every file inside a package
-
-CLASS_GUIDS = {
-    "Net": "{4d36e972-e325-11ce-bfc1-08002be10318}",
-    "Display": "{4d36e968-e325-11ce-bfc1-08002be10318}",
-    "MEDIA": "{4d36e96c-e325-11ce-bfc1-08002be10318}",
-    "System": "{4d36e97d-e325-11ce-bfc1-08002be10318}",
-    "USB": "{36fc9e60-c465-11cf-8056-444553540000}",
-    "Monitor": "{4d36e96e-e325-11ce-bfc1-08002be10318}",
-    "hdc": "{4d36e96a-e325-11ce-bfc1-08002be10318}",
-}
+# The INF text, the staging of a package's files and the ZIP and CAB packing are
+# the sample catalog's; this script adds the kinds the catalog does not have.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools",
+                                "sample_catalog"))
+import make_sample_catalog as catalog  # noqa: E402
 
 
 @dataclass
-class Package:
-    key: str           # the package's name in the tests
-    file: str          # file name below packages/ ("" for a package only installed on the machine)
-    kind: str          # zip, cab, rar, sfxzip, sevenzip
-    inf: str           # the INF's path inside the package, "/" separated
-    klass: str
-    hardware_id: str   # the device the package is for
-    image: str
-    company: str
-    description: str
-    driver_ver: str    # "MM/DD/YYYY,VERSION"
-    device: bool = True  # the machine has a device for it
-    extra_files: dict = field(default_factory=dict)
+class Install:
+    key: str              # the package's name in the tests (and its folder below unpacked/)
+    kind: str             # zip, cab, rar, sfxzip, sevenzip
+    package: catalog.Package
+    packed: bool = True   # False: only staged (installed on the machine, or read by the tool)
+    device: bool = True   # the machine has a device for it
 
     @property
-    def version(self):
-        return self.driver_ver.split(",", 1)[1]
+    def hardware_id(self):
+        return self.package.models[0][1]
+
+
+def driver(key, file, kind, inf, klass, hardware_id, image, company, description, driver_ver,
+           packed=True, device=True, extra_files=None):
+    return Install(key, kind, catalog.Package(
+        file=file, inf=inf, klass=klass, provider=company, driver_ver=driver_ver, image=image,
+        company=company, description=description, section="drv_inst", models=[(description, hardware_id)],
+        extra_files=extra_files or {}), packed, device)
 
 
 PACKAGES = [
-    Package("zip", "velkor_nic.zip", "zip", "nic.inf", "Net", r"PCI\VEN_10EC&DEV_8139",
-            "vknicfx", "Realtek Semiconductor Corporation", "Fast Ethernet adapter", "05/12/2008,6.1.0.1"),
-    Package("cab", "velkor_display.cab", "cab", "Drivers/WinXP/display.inf", "Display", r"PCI\VEN_10DE&DEV_0392",
-            "vkdispfx", "NVIDIA Corporation", "Display miniport", "03/25/2008,6.14.11.7500",
-            extra_files={"Docs/ReadMe/readme.txt": "Display driver 6.14.11.7500.\r\n"}),
-    Package("rar", "velkor_audio.rar", "rar", "Audio/audio.inf", "MEDIA", r"HDAUDIO\FUNC_01&VEN_10EC&DEV_0662",
-            "vkaudfx", "Realtek Semiconductor Corp.", "Audio function driver", "03/14/2008,5.10.0.5600",
-            extra_files={"Audio/Panel/panel.txt": "Audio panel.\r\n"}),
-    Package("sfxzip", "velkor_chipset.exe", "sfxzip", "chipset.inf", "System", r"PCI\VEN_8086&DEV_2916",
-            "vkchipfx", "Intel Corporation", "Chipset support", "04/10/2008,9.0.0.1008"),
-    Package("sevenzip", "velkor_usb_setup.exe", "sevenzip", "usb/usb.inf", "USB", r"PCI\VEN_8086&DEV_2934",
-            "vkusbfx", "Intel Corporation", "USB host controller miniport", "02/02/2008,9.0.0.1009"),
-    # The newer driver is installed on the machine; the older one is packed, for
-    # the forced install of the update tool.
-    Package("storage_new", "", "zip", "storage.inf", "hdc", r"PCI\VEN_8086&DEV_2922",
-            "vkstornewfx", "Intel Corporation", "Storage controller driver", "09/12/2008,8.5.0.1032"),
-    Package("storage_old", "", "zip", "storage.inf", "hdc", r"PCI\VEN_8086&DEV_2922",
-            "vkstoroldfx", "Intel Corporation", "Storage controller driver", "09/12/2006,7.0.0.1011", device=False),
+    driver("zip", "velkor_nic.zip", "zip", "nic.inf", "Net", r"PCI\VEN_10EC&DEV_8139",
+           "vknicfx", "Realtek Semiconductor Corporation", "Fast Ethernet adapter", "05/12/2008,6.1.0.1"),
+    driver("cab", "velkor_display.cab", "cab", "Drivers/WinXP/display.inf", "Display", r"PCI\VEN_10DE&DEV_0392",
+           "vkdispfx", "NVIDIA Corporation", "Display miniport", "03/25/2008,6.14.11.7500",
+           extra_files={"Docs/ReadMe/readme.txt": "Display driver 6.14.11.7500.\r\n"}),
+    driver("rar", "velkor_audio.rar", "rar", "Audio/audio.inf", "MEDIA", r"HDAUDIO\FUNC_01&VEN_10EC&DEV_0662",
+           "vkaudfx", "Realtek Semiconductor Corp.", "Audio function driver", "03/14/2008,5.10.0.5600",
+           extra_files={"Audio/Panel/panel.txt": "Audio panel.\r\n"}),
+    driver("sfxzip", "velkor_chipset.exe", "sfxzip", "chipset.inf", "System", r"PCI\VEN_8086&DEV_2916",
+           "vkchipfx", "Intel Corporation", "Chipset support", "04/10/2008,9.0.0.1008"),
+    driver("sevenzip", "velkor_usb_setup.exe", "sevenzip", "usb/usb.inf", "USB", r"PCI\VEN_8086&DEV_2934",
+           "vkusbfx", "Intel Corporation", "USB host controller miniport", "02/02/2008,9.0.0.1009"),
+    # The newer driver is installed on the machine; the older one is only
+    # staged, for the forced install of the update tool.
+    driver("storage_new", "velkor_storage_new.zip", "zip", "storage.inf", "hdc", r"PCI\VEN_8086&DEV_2922",
+           "vkstornewfx", "Intel Corporation", "Storage controller driver", "09/12/2008,8.5.0.1032",
+           packed=False),
+    driver("storage_old", "velkor_storage_old.zip", "zip", "storage.inf", "hdc", r"PCI\VEN_8086&DEV_2922",
+           "vkstoroldfx", "Intel Corporation", "Storage controller driver", "09/12/2006,7.0.0.1011",
+           packed=False, device=False),
     # An INF for a device the machine does not have.
-    Package("orphan", "velkor_orphan.cab", "cab", "orphan.inf", "Net", r"PCI\VEN_1AF4&DEV_FFFF",
-            "vkorphanfx", "Nobody", "Driver for no device", "01/01/2008,1.0.0.0", device=False),
+    driver("orphan", "velkor_orphan.cab", "cab", "orphan.inf", "Net", r"PCI\VEN_1AF4&DEV_FFFF",
+           "vkorphanfx", "Nobody", "Driver for no device", "01/01/2008,1.0.0.0", device=False),
 ]
 
 # The setup program that is no archive, and its device.
@@ -93,100 +91,19 @@ SETUP_FILE = "velkor_monitor_setup.exe"
 SETUP_DEVICE = ("Monitor", r"MONITOR\VKA0001")
 
 
-def inf_text(p):
-    """The package's INF (CR LF line ends), shaped like the fixture INFs."""
-    text = f"""; Install test package "{p.key}" ({p.description}, {p.version}).
-; Made for tests; its image does nothing.
-
-[Version]
-Signature="$Windows NT$"
-Class={p.klass}
-ClassGuid={CLASS_GUIDS[p.klass]}
-Provider=%Provider%
-DriverVer={p.driver_ver}
-
-[Manufacturer]
-%Mfg%=Models,NTx86,NTamd64
-
-[Models.NTx86]
-%Dev0% = drv_inst, {p.hardware_id}
-
-[Models.NTamd64]
-%Dev0% = drv_inst, {p.hardware_id}
-
-[DestinationDirs]
-DefaultDestDir=12
-
-[SourceDisksNames]
-1=%Disk%,,,
-
-[SourceDisksFiles]
-{p.image}.sys=1
-
-[Files.Driver]
-{p.image}.sys
-
-[drv_inst.NT]
-CopyFiles=Files.Driver
-
-[drv_inst.NT.Services]
-AddService={p.image},0x00000002,Service.{p.image}
-
-[Service.{p.image}]
-DisplayName=%Svc%
-ServiceType=1
-StartType=3
-ErrorControl=1
-ServiceBinary=%12%\\{p.image}.sys
-
-[Strings]
-Provider="{p.company}"
-Mfg="{p.company}"
-Disk="{p.company} Installation Disk"
-Dev0="{p.description}"
-Svc="{p.description} ({p.image})"
-"""
-    return text.replace("\n", "\r\n").encode("ascii")
-
-
-def stage(p, images, folder):
-    """Writes the package's files into folder; returns their relative names in order."""
-    inf_dir = os.path.dirname(p.inf)
-    files = {p.inf: inf_text(p)}
-    with open(os.path.join(images, p.image + ".sys"), "rb") as image:
-        files[os.path.join(inf_dir, p.image + ".sys").replace(os.sep, "/")] = image.read()
-    for name, text in p.extra_files.items():
-        files[name] = text.encode("ascii")
-    names = sorted(files)
-    for name in names:
-        path = os.path.join(folder, *name.split("/"))
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as out:
-            out.write(files[name])
-        os.utime(path, (FIXED_TIME, FIXED_TIME))
-    return names
-
-
 def run(command, cwd):
     subprocess.run(command, cwd=cwd, check=True, env=dict(os.environ, TZ="UTC"),
                    stdout=subprocess.DEVNULL)
 
 
-def make_zip(tools, folder, names, target):
-    # -X: no extra attributes; -D: no folder entries.
-    run([tools.zip, "-q", "-X", "-D", "-9", target] + names, folder)
-
-
 def pack(p, tools, folder, names, target, work):
-    if p.kind == "zip":
-        make_zip(tools, folder, names, target)
-    elif p.kind == "cab":
-        run([tools.gcab, "-c", "-z", target] + names, folder)
+    if p.kind in ("zip", "cab"):
+        catalog.pack(p.package, names, folder, target, tools)
     elif p.kind == "rar":
         run([tools.rar, "a", "-idq", "-ma5", "-m3", target] + names, folder)
     elif p.kind == "sfxzip":
         archive = os.path.join(work, p.key + ".zip")
-        make_zip(tools, folder, names, archive)
+        catalog.pack(dataclasses.replace(p.package, file=archive), names, folder, archive, tools)
         concatenate([tools.recorder, archive], target)
         run([tools.zip, "-q", "-A", target], folder)
     elif p.kind == "sevenzip":
@@ -393,16 +310,17 @@ def write_damaged(tools, out, packages):
         f.write(b"neither a program nor an archive\r\n" * 8)
 
 
-def machine(packages_root):
+def machine():
     devices = []
     for p in PACKAGES:
         if not p.device:
             continue
-        device = {"class_guid": CLASS_GUIDS[p.klass], "hardware_ids": [p.hardware_id], "device_desc": p.description}
-        if p.file == "" and p.device:
-            device["driver"] = {"package": f"unpacked/{p.key}/{p.inf}"}
+        device = {"class_guid": catalog.CLASS_GUIDS[p.package.klass], "hardware_ids": [p.hardware_id],
+                  "device_desc": p.package.description}
+        if not p.packed:
+            device["driver"] = {"package": f"unpacked/{p.key}/{p.package.inf}"}
         devices.append(device)
-    devices.append({"class_guid": CLASS_GUIDS[SETUP_DEVICE[0]], "hardware_ids": [SETUP_DEVICE[1]],
+    devices.append({"class_guid": catalog.CLASS_GUIDS[SETUP_DEVICE[0]], "hardware_ids": [SETUP_DEVICE[1]],
                     "device_desc": "Monitor with a setup program"})
     return {"_note": "Written by make_install_packages.py; one device per install test package.",
             "devices": devices}
@@ -418,15 +336,15 @@ def build(args):
     with tempfile.TemporaryDirectory() as work:
         for p in PACKAGES:
             folder = os.path.join(unpacked, p.key)
-            names = stage(p, args.images, folder)
-            if p.file:
-                pack(p, args, folder, names, os.path.join(packages, p.file), work)
+            names = catalog.stage(p.package, args.images, folder)
+            if p.packed:
+                pack(p, args, folder, names, os.path.join(packages, p.package.file), work)
         shutil.copyfile(args.recorder, os.path.join(packages, SETUP_FILE))
         write_cabinets(packages)
         write_rar_archives(args, packages, work)
         write_damaged(args, packages, packages)
     with open(os.path.join(out, "install-pc.json"), "w") as f:
-        json.dump(machine(packages), f, indent=2)
+        json.dump(machine(), f, indent=2)
         f.write("\n")
 
 
@@ -446,7 +364,8 @@ def main():
     args = parser.parse_args()
     if args.command == "images":
         for p in PACKAGES:
-            print("|".join([p.image, p.company, p.description, p.version]))
+            q = p.package
+            print("|".join([q.package_id, q.image, q.company, q.description, q.version]))
     else:
         build(args)
     return 0
