@@ -39,8 +39,8 @@ unpacked=$(du -sb "$work/files" | cut -f1)
 cat "$build/outside/7zCon.sfx" "$work/pkg.7z" >"$work/pkg_setup.exe"
 
 report() {  # KIND TOOL SECONDS
-  awk -v kind="$1" -v tool="$2" -v s="$3" -v bytes="$unpacked" \
-    'BEGIN { printf "%-4s %-28s %8.2f s %8.1f MB/s\n", kind, tool, s, bytes / 1e6 / s }'
+  TOOL="$2" awk -v kind="$1" -v s="$3" -v bytes="$unpacked" \
+    'BEGIN { printf "%-4s %-28s %8.2f s %8.1f MB/s\n", kind, ENVIRON["TOOL"], s, bytes / 1e6 / s }'
 }
 seconds() {
   local start end

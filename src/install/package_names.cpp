@@ -23,9 +23,22 @@ bool IsFullPath(std::wstring_view path) {
   return path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
 }
 
+namespace {
+
+// A control character (a NUL above all) would cut the path short where the
+// system reads it, so that it names another file than the one checked here.
+bool HasControlCharacter(std::wstring_view path) {
+  for (wchar_t c : path) {
+    if (c < 0x20) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool IsDeletableFolderPath(std::wstring_view path) {
   if (!IsFullPath(path) || path.back() == L'\\' || path.back() == L'/') return false;
-  if (path.find_first_of(L"*?") != std::wstring_view::npos) return false;
+  if (path.find_first_of(L"*?") != std::wstring_view::npos || HasControlCharacter(path)) return false;
   if (path[1] == L':') return path.size() > 3;  // C:\x at least
   // \\server\share\x at least.
   const std::size_t share = path.find(L'\\', 2);
@@ -43,6 +56,8 @@ std::optional<PackageNames> DerivePackageNames(std::wstring_view packagePath) {
   PackageNames names;
   names.folder = std::wstring(packagePath.substr(0, slash));
   names.title = std::wstring(title);
+  // The unpack folder is deleted afterwards: it must be one that may be.
+  if (!IsDeletableFolderPath(names.folder + L"\\" + names.title)) return std::nullopt;
   names.unpackFolder = names.folder + L"\\" + names.title + L"\\";
   return names;
 }

@@ -27,10 +27,11 @@ struct PackageNames {
 };
 
 // The names of a package saved at a full path (C:\dl\abc.zip). Nothing when the
-// path names no folder, is not a full path (drive or network form), or its title
-// could not be a folder of its own: an empty title (".zip"), "." or "..", or one
-// with wildcards. Any of those would unpack into, and afterwards delete, a
-// folder other than the package's own.
+// path names no folder, is not a full path (drive or network form, a share at
+// least), holds a control character, or its title could not be a folder of its
+// own: an empty title (".zip"), "." or "..", a device name, or one with
+// wildcards. Any of those would unpack into, and afterwards delete, a folder
+// other than the package's own.
 std::optional<PackageNames> DerivePackageNames(std::wstring_view packagePath);
 
 // The unpacked INF file: the unpack folder followed by the INF's path inside the
@@ -56,7 +57,8 @@ bool IsFullPath(std::wstring_view path);
 
 // Whether a folder may be handed to DeleteFolderTree: a full path below a drive
 // or a share (never the drive or share itself), without wildcards, which the
-// shell would expand, and without a final backslash.
+// shell would expand, without control characters and without a final
+// backslash.
 bool IsDeletableFolderPath(std::wstring_view path);
 
 }  // namespace velkor

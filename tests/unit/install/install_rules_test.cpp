@@ -33,8 +33,9 @@ TEST(PackageKinds, AreSubstringTestsOnTheWholePathInAnyCase) {
 }
 
 TEST(PackageNames, TitleAndUnpackFolderBesideThePackage) {
+  using namespace std::string_literals;
   struct Case {
-    const wchar_t* path;
+    std::wstring path;
     const wchar_t* folder;  // nullptr: no names
     const wchar_t* title;
     const wchar_t* unpack;
@@ -57,17 +58,21 @@ TEST(PackageNames, TitleAndUnpackFolderBesideThePackage) {
       {L"\\dl\\abc.zip", nullptr, nullptr, nullptr},
       {L"C:\\dl\\a*.zip", nullptr, nullptr, nullptr},
       {L"C:\\dl\\con.zip", nullptr, nullptr, nullptr},
+      // A share's root, and a NUL that would cut the path short (found by fuzzing).
+      {L"\\\\server\\x.exe.zip", nullptr, nullptr, nullptr},
+      {L"\\\\)\0\0hare\\x.exe.zip"s, nullptr, nullptr, nullptr},
+      {L"C:\\dl\0\\..\\abc.zip"s, nullptr, nullptr, nullptr},
   };
   for (const Case& c : cases) {
     const std::optional<PackageNames> names = DerivePackageNames(c.path);
     if (c.folder == nullptr) {
-      EXPECT_FALSE(names.has_value()) << c.path;
+      EXPECT_FALSE(names.has_value()) << c.path.c_str();
       continue;
     }
-    ASSERT_TRUE(names.has_value()) << c.path;
-    EXPECT_EQ(names->folder, c.folder) << c.path;
-    EXPECT_EQ(names->title, c.title) << c.path;
-    EXPECT_EQ(names->unpackFolder, c.unpack) << c.path;
+    ASSERT_TRUE(names.has_value()) << c.path.c_str();
+    EXPECT_EQ(names->folder, c.folder) << c.path.c_str();
+    EXPECT_EQ(names->title, c.title) << c.path.c_str();
+    EXPECT_EQ(names->unpackFolder, c.unpack) << c.path.c_str();
   }
 }
 
