@@ -32,6 +32,10 @@ class SharedBytesSink : public SeekableByteSink {
   }
   bool Flush() override { return true; }
   std::uint64_t Position() const override { return bytes_->size(); }
+  // Memory for what is to come; a size beyond what memory can hold is no hint.
+  void Reserve(std::uint64_t bytes) {
+    if (bytes <= (std::uint64_t{1} << 32)) bytes_->reserve(bytes_->size() + static_cast<std::size_t>(bytes));
+  }
   bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
     if (offset > bytes_->size() || bytes.size() > bytes_->size() - offset) return false;
     std::copy(bytes.begin(), bytes.end(), bytes_->begin() + static_cast<std::ptrdiff_t>(offset));
@@ -48,6 +52,7 @@ class MemoryFileWriter final : public FileWriter {
   MemoryFileWriter(Bytes bytes, CommitTimes commit) : sink_(std::move(bytes)), commit_(std::move(commit)) {}
   bool Write(std::span<const std::uint8_t> bytes) override { return sink_.Write(bytes); }
   bool Flush() override { return true; }
+  void Expect(std::uint64_t bytes) override { sink_.Reserve(bytes); }
   bool Commit(const FileTimes& times) override { return commit_(times); }
 
  private:

@@ -139,6 +139,7 @@ class CZipArchive {
     if (existing == PathKind::Folder) return kZipCannotOpen;
     std::unique_ptr<FileWriter> file = files_.CreateNewFile(path, entry.attributes & ~kAttributeDirectory);
     if (!file) return kZipCannotOpen;
+    file->Expect(entry.uncompressedSize);
     int code = reader_->Extract(index, *file);
     if (code == kZipOk && !file->Commit(TimesOf(entry, files_))) code = kZipWriteFailed;
     if (code != kZipOk) {
