@@ -16,8 +16,9 @@ packages=(
   googletest libbenchmark-dev libclang-rt-14-dev
   wine64 xvfb xauth imagemagick
   libcpp-httplib-dev libsqlite3-dev libarchive-dev libtinyxml2-dev libssl-dev pkg-config zip gcab
-  # RAR test packages (non-free); native extraction figures of the benchmarks
-  rar unrar unzip 7zip
+  unzip 7zip tzdata
+  # RAR test packages (non-free); native extraction figures of the unpack benchmark
+  rar unrar
 )
 
 sudo=""
