@@ -13,6 +13,7 @@
 #include "install/driver_system_win.hpp"
 #include "install/install_parts_win.hpp"
 #include "install/install_texts.hpp"
+#include "install/update_tool_protocol.hpp"
 #include "installed_driver.hpp"
 #include "inventory/os_version_code.hpp"
 #include "wine_test_paths.hpp"
@@ -206,6 +207,33 @@ TEST(UpdateTool, MissingToolOrRefusedInstallIsNoSuccess) {
   ScratchFolder empty(L"no-tool");
   EXPECT_FALSE(TheDriverOperations().RunUpdateHelper(L"PCI\\VEN_1AF4&DEV_FFFF", inf, empty.path()));
   EXPECT_FALSE(TheDriverOperations().RunUpdateHelper(L"PCI\\VEN_1AF4&DEV_FFFF", inf, SupportFolder()));
+}
+
+TEST(UpdateTool, ExitCodeSaysWhatHappened) {
+  ScratchFolder scratch(L"tool");
+  ASSERT_TRUE(::CreateDirectoryW((scratch.path() + L"folder.inf").c_str(), nullptr));
+  const std::wstring tool = SupportFolder() + TheDriverOperations().UpdateToolName();
+  const std::wstring orphan = FixturesFolder() + L"unpacked\\orphan\\orphan.inf";
+  struct Case {
+    std::wstring arguments;
+    std::uint32_t exitCode;
+  };
+  const Case cases[] = {
+      {L"", kToolBadArguments},
+      {L"update", kToolBadArguments},
+      {L"update \"" + orphan + L"\"", kToolBadArguments},
+      {L"update \"" + orphan + L"\" \"PCI\\VEN_1AF4&DEV_FFFF\" extra", kToolBadArguments},
+      {L"update \"" + scratch.path() + L"missing.inf\" \"PCI\\VEN_1AF4&DEV_FFFF\"", kToolBadArguments},
+      {L"update \"" + scratch.path() + L"folder.inf\" \"PCI\\VEN_1AF4&DEV_FFFF\"", kToolBadArguments},
+      {L"update \"" + orphan + L"\" \"PCI\\VEN_1AF4&DEV_FFFF\"", kToolRefused},
+  };
+  WinInstallParts parts(TheDriverOperations(), ProgramFolder());
+  for (const Case& c : cases) {
+    std::unique_ptr<StartedProcess> process = parts.StartHidden(tool, L"\"" + tool + L"\" " + c.arguments);
+    ASSERT_TRUE(process) << c.arguments.c_str();
+    ASSERT_TRUE(process->WaitEnded(120000)) << c.arguments.c_str();
+    EXPECT_EQ(process->ExitCode(), c.exitCode) << c.arguments.c_str();
+  }
 }
 
 // Counts the INF files of the system's INF folder that hold the text.
