@@ -10,11 +10,9 @@ cache="$2"
 work="$3"
 output="$4"
 here="$(cd "$(dirname "$0")" && pwd)"
-source_dir="$("$here/fetch_source.sh" 7zip "$cache")"
+"$here/fetch_source.sh" 7zip "$cache" "$work"
 
-rm -rf "$work"
-mkdir -p "$work" "$output"
-cp -r "$source_dir" "$work/src"
+mkdir -p "$output"
 tools=(IS_MINGW=1 DISABLE_RAR=1 CC="$prefix-gcc-posix" CXX="$prefix-g++-posix" RC="$prefix-windres")
 
 build() {  # BUNDLE PROGRAM OUTPUT_NAME

@@ -9,11 +9,9 @@ cache="$2"
 work="$3"
 output="$4"
 here="$(cd "$(dirname "$0")" && pwd)"
-source_dir="$("$here/fetch_source.sh" unrar-nonfree "$cache")"
+"$here/fetch_source.sh" unrar-nonfree "$cache" "$work"
 
-rm -rf "$work"
 mkdir -p "$work/include"
-cp -r "$source_dir" "$work/src"
 cd "$work/src"
 
 # The sources include two system headers in mixed case; mingw ships them in
