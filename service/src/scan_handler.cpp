@@ -5,6 +5,7 @@
 #include <climits>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "base/text.hpp"
@@ -25,6 +26,10 @@ struct ScanDevice {
 
 HandlerResult BadRequest(const char* reason) {
   return HandlerResult{400, "text/plain; charset=utf-8", std::string(reason) + "\n"};
+}
+
+HandlerResult TooMuch(const char* reason) {
+  return HandlerResult{413, "text/plain; charset=utf-8", std::string(reason) + "\n"};
 }
 
 bool NameIs(const tinyxml2::XMLElement* element, std::wstring_view name) {
@@ -196,7 +201,7 @@ std::optional<Offer> FindNewestOffer(OfferSource& offers, const std::string& id,
 
 HandlerResult HandleScanRequest(std::string_view body, OfferSource& offers, const ScanOptions& options) {
   if (body.size() > kMaxScanBodyBytes) {
-    return HandlerResult{413, "text/plain; charset=utf-8", "request too large\n"};
+    return TooMuch("request too large");
   }
   // Entities other than the five predefined ones and character references are
   // never expanded by this parser, so no document can reach outside itself.
@@ -208,6 +213,9 @@ HandlerResult HandleScanRequest(std::string_view body, OfferSource& offers, cons
   if (root == nullptr || !NameIs(root, L"newdataset")) return BadRequest("not a scan request");
 
   std::vector<ScanDevice> devices;
+  std::set<long long> numbers;
+  std::size_t repeated = 0;
+  std::size_t ids = 0;
   for (const tinyxml2::XMLElement* element = root->FirstChildElement(); element != nullptr;
        element = element->NextSiblingElement()) {
     if (!NameIs(element, L"device")) continue;
@@ -218,6 +226,12 @@ HandlerResult HandleScanRequest(std::string_view body, OfferSource& offers, cons
     device.osid = ParseDecimal(ChildText(element, L"osid"));
     device.date = ReadRequestDate(ChildText(element, L"date"));
     device.ids = RequestIds(ChildText(element, L"matchingid"));
+    // Bounded work: every ID is a lookup.
+    if (!numbers.insert(device.driverId).second && ++repeated > kMaxRepeatedDeviceNumbers) {
+      return TooMuch("too many repeated device numbers");
+    }
+    ids += device.ids.size();
+    if (ids > kMaxScanIds) return TooMuch("too many IDs in one request");
     devices.push_back(std::move(device));
   }
 

@@ -38,7 +38,7 @@ class Service : public ::testing::Test {
     WriteFile(temp_.Path() / "secret.txt", "outside the packages folder");
     WriteFile(temp_.Path() / "app" / "VERSION", "2.1.0.7\n");
     WriteFile(temp_.Path() / "app" / "setup.exe", "MZ setup");
-    catalog_ = (temp_.Path() / "catalog.db").string();
+    catalog_ = testing::FreshCatalogLocation(temp_);
     std::string error;
     std::unique_ptr<CatalogStore> store = CatalogStore::Open(catalog_, error);
     ASSERT_TRUE(store) << error;
@@ -58,7 +58,8 @@ class Service : public ::testing::Test {
     options.host = "127.0.0.1";
     options.port = 0;
     options.publicUrl = publicUrl;
-    options.threads = 4;
+    options.limits.workerThreads = 4;
+    options.lookIntervalMs = 50;
     service_ = std::make_unique<UpdateService>(options);
     std::string error;
     ASSERT_TRUE(service_->Bind(error)) << error;
@@ -275,7 +276,7 @@ TEST_F(Service, FeedbackIsStoredWithItsArrivalTime) {
   EXPECT_EQ(res->status, 413);
 
   std::string error;
-  const std::vector<FeedbackReport> stored = CatalogStore::Open(catalog_, error)->Feedback();
+  const std::vector<FeedbackReport> stored = FeedbackStore::Open(catalog_, {}, error)->Reports();
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].osid, "4");
   EXPECT_EQ(stored[0].email, "a@b.c");
@@ -296,7 +297,7 @@ TEST_F(Service, SelfUpdateFilesAndHealth) {
   EXPECT_EQ(res->body, "MZ setup");
   res = client_->Get("/v1/health");
   ASSERT_TRUE(res);
-  EXPECT_EQ(res->body, "{\"status\":\"ok\",\"packages\":2}\n");
+  EXPECT_EQ(res->body, "{\"status\":\"ok\",\"packages\":2,\"generation\":1}\n");
 
   WriteFile(temp_.Path() / "app" / "VERSION", "2.1; rm -rf /\n");
   res = client_->Get("/v1/app/version");
