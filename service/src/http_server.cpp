@@ -159,6 +159,15 @@ std::optional<WindowsSystem> RequestSystem(const httplib::Request& req) {
 
 }  // namespace
 
+// The client's address: the peer's, or, on the Unix socket (where only the
+// proxy on this machine connects), what the proxy says in X-Real-IP.
+std::string ClientAddress(const httplib::Request& req) {
+  if (!req.remote_addr.empty()) return req.remote_addr;
+  const std::string told = req.get_header_value("X-Real-IP");
+  if (told.size() > 45 || told.find_first_not_of("0123456789abcdefABCDEF.:") != std::string::npos) return {};
+  return told;
+}
+
 // The largest body each endpoint reads; bodies announced larger are refused
 // before they are read.
 std::size_t MaxBodyBytes(const std::string& path) {
@@ -247,7 +256,7 @@ void UpdateService::Impl::Routes() {
     FeedbackReport report;
     if (!ReadFeedback(req.body, report)) return Answer(res, 400, "malformed feedback\n");
     report.receivedAt = UtcNow();
-    report.remote = req.remote_addr;
+    report.remote = ClientAddress(req);
     std::string error;
     ConnectionPool<FeedbackStore>::Lease store = feedback.Acquire(error);
     const FeedbackResult result = store ? store->Store(report) : FeedbackResult::kFailed;
