@@ -221,8 +221,11 @@ void UpdateService::Impl::Routes() {
   server.Post("/v1/scan", [this](const httplib::Request& req, httplib::Response& res) {
     WithCatalog(res, [&](CatalogReader& catalog, std::int64_t) {
       const ScanOptions scan{RequestSystem(req), options.rank};
-      const HandlerResult result = HandleScanRequest(req.body, catalog, scan);
-      Answer(res, result.status, result.body, result.contentType.c_str());
+      HandlerResult result = HandleScanRequest(req.body, catalog, scan);
+      // The answer is moved, not copied, into the response.
+      res.status = result.status;
+      res.body = std::move(result.body);
+      res.set_header("Content-Type", result.contentType);
     });
   });
 

@@ -268,13 +268,19 @@ bool OfferIndex::WalkCandidates(const std::string& id, const std::string& instal
   return true;
 }
 
-std::optional<OfferDriver> OfferIndex::DriverFields(std::int64_t driverId) {
-  if (driverId < 0 || static_cast<std::uint64_t>(driverId) >= drivers_.size()) return std::nullopt;
+bool OfferIndex::DriverFields(std::int64_t driverId, OfferDriver& out) {
+  if (driverId < 0 || static_cast<std::uint64_t>(driverId) >= drivers_.size()) return false;
   const Driver& d = drivers_[static_cast<std::size_t>(driverId)];
   const Package& p = packages_[d.package];
-  return OfferDriver{std::string(View(d.catalogKey)), std::string(View(d.date)), std::string(View(d.version)),
-                     std::string(View(d.infPath)),    std::string(View(d.signer)), std::string(View(p.md5)),
-                     p.isInstall,                     p.isSpecificCase};
+  out.catalogKey.assign(View(d.catalogKey));
+  out.date.assign(View(d.date));
+  out.version.assign(View(d.version));
+  out.infPath.assign(View(d.infPath));
+  out.signer.assign(View(d.signer));
+  out.md5.assign(View(p.md5));
+  out.isInstall = p.isInstall;
+  out.isSpecificCase = p.isSpecificCase;
+  return true;
 }
 
 std::optional<PackageLocation> OfferIndex::FindDriver(const std::string& catalogKey) {

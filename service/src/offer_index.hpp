@@ -39,7 +39,7 @@ class OfferIndex final : public CatalogReader {
   bool WalkCandidates(const std::string& id, const std::string& installedDate, std::uint32_t legacyMask,
                       const CandidateVisitor& visit) override;
   // driverId is the index's own number of the driver, as its walks give it.
-  std::optional<OfferDriver> DriverFields(std::int64_t driverId) override;
+  bool DriverFields(std::int64_t driverId, OfferDriver& out) override;
   std::optional<PackageLocation> FindDriver(const std::string& catalogKey) override;
   bool HasPackage(const std::string& fileName) override;
   std::int64_t PackageCount() override;

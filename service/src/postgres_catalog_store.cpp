@@ -229,13 +229,14 @@ bool PostgresCatalogStore::WalkCandidates(const std::string& id, const std::stri
   }
 }
 
-std::optional<OfferDriver> PostgresCatalogStore::DriverFields(std::int64_t driverId) {
+bool PostgresCatalogStore::DriverFields(std::int64_t driverId, OfferDriver& out) {
   PgResult r = session_.Run("driver_fields", {Int(driverId)});
-  if (!r || PQntuples(r.get()) != 1) return std::nullopt;
+  if (!r || PQntuples(r.get()) != 1) return false;
   const PGresult* x = r.get();
-  return OfferDriver{std::string(PgText(x, 0, 0)), std::string(PgText(x, 0, 1)), std::string(PgText(x, 0, 2)),
-                     std::string(PgText(x, 0, 3)), std::string(PgText(x, 0, 4)), std::string(PgText(x, 0, 5)),
-                     PgBool(x, 0, 6), PgBool(x, 0, 7)};
+  out = OfferDriver{std::string(PgText(x, 0, 0)), std::string(PgText(x, 0, 1)), std::string(PgText(x, 0, 2)),
+                    std::string(PgText(x, 0, 3)), std::string(PgText(x, 0, 4)), std::string(PgText(x, 0, 5)),
+                    PgBool(x, 0, 6), PgBool(x, 0, 7)};
+  return true;
 }
 
 std::optional<PackageLocation> PostgresCatalogStore::FindDriver(const std::string& catalogKey) {

@@ -26,7 +26,7 @@ class PostgresCatalogStore final : public CatalogStore {
 
   bool WalkCandidates(const std::string& id, const std::string& installedDate,
                       std::uint32_t legacyMask, const CandidateVisitor& visit) override;
-  std::optional<OfferDriver> DriverFields(std::int64_t driverId) override;
+  bool DriverFields(std::int64_t driverId, OfferDriver& out) override;
   std::optional<PackageLocation> FindDriver(const std::string& catalogKey) override;
   bool HasPackage(const std::string& fileName) override;
   std::int64_t PackageCount() override;

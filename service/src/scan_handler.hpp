@@ -55,8 +55,8 @@ std::optional<Offer> FindNewestOffer(OfferSource& offers, const std::string& id,
                                      const std::optional<WindowsSystem>& system,
                                      const std::string& installedDate, bool& error);
 
-// Escapes "<", "&" and ">", the three characters the client's reader decodes
-// besides quotes.
-std::string EscapeXmlText(std::string_view text);
+// Appends text with "<", "&" and ">" escaped, the three characters the
+// client's reader decodes besides quotes.
+void AppendEscapedXmlText(std::string& out, std::string_view text);
 
 }  // namespace velkor::service

@@ -326,17 +326,17 @@ bool SqliteCatalogStore::WalkCandidates(const std::string& id, const std::string
   return step == SQLITE_DONE;
 }
 
-std::optional<OfferDriver> SqliteCatalogStore::DriverFields(std::int64_t driverId) {
+bool SqliteCatalogStore::DriverFields(std::int64_t driverId, OfferDriver& out) {
   driverFields_.Reset();
   driverFields_.Bind(1, driverId);
-  std::optional<OfferDriver> driver;
-  if (driverFields_.Step() == SQLITE_ROW) {
-    driver = OfferDriver{driverFields_.Text(0), driverFields_.Text(1), driverFields_.Text(2),
-                         driverFields_.Text(3), driverFields_.Text(4), driverFields_.Text(5),
-                         driverFields_.Int(6) != 0, driverFields_.Int(7) != 0};
+  const bool found = driverFields_.Step() == SQLITE_ROW;
+  if (found) {
+    out = OfferDriver{driverFields_.Text(0), driverFields_.Text(1), driverFields_.Text(2), driverFields_.Text(3),
+                      driverFields_.Text(4), driverFields_.Text(5), driverFields_.Int(6) != 0,
+                      driverFields_.Int(7) != 0};
   }
   driverFields_.Reset();
-  return driver;
+  return found;
 }
 
 std::optional<PackageLocation> SqliteCatalogStore::FindDriver(const std::string& catalogKey) {
