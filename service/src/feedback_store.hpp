@@ -28,6 +28,9 @@ struct FeedbackQuota {
 
 enum class FeedbackResult { kStored, kOverQuota, kFailed };
 
+// The feedback table, the same in every store but for its key column's type.
+std::string FeedbackTableSql(const char* keyType);
+
 class FeedbackStore {
  public:
   // The same locations as CatalogStore::Open.

@@ -3,28 +3,15 @@
 #include "postgres_catalog_store.hpp"
 
 namespace velkor::service {
-namespace {
-
-constexpr const char* kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS feedback(
-  id BIGSERIAL PRIMARY KEY,
-  received_at TEXT NOT NULL,
-  remote TEXT NOT NULL,
-  osid TEXT NOT NULL,
-  email TEXT NOT NULL,
-  problem_type TEXT NOT NULL,
-  content TEXT NOT NULL,
-  document TEXT NOT NULL);
-)sql";
-
-}  // namespace
 
 std::unique_ptr<PostgresFeedbackStore> PostgresFeedbackStore::Open(const std::string& url,
                                                                    const FeedbackQuota& quota,
                                                                    std::string& error) {
   std::unique_ptr<PostgresFeedbackStore> store(new PostgresFeedbackStore(quota));
   PgSession& s = store->session_;
-  if (!s.Connect(url, error) || !CreatePostgresTables(s, kSchema, error)) return nullptr;
+  if (!s.Connect(url, error) || !CreatePostgresTables(s, FeedbackTableSql("BIGSERIAL").c_str(), error)) {
+    return nullptr;
+  }
   // The quota is checked in the statement that stores the report: nodes storing
   // at the same moment may each pass it by at most their one report.
   if (!s.Prepare("store_feedback",

@@ -3,27 +3,12 @@
 #include "sqlite_catalog_store.hpp"
 
 namespace velkor::service {
-namespace {
-
-constexpr const char* kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS feedback(
-  id INTEGER PRIMARY KEY,
-  received_at TEXT NOT NULL,
-  remote TEXT NOT NULL,
-  osid TEXT NOT NULL,
-  email TEXT NOT NULL,
-  problem_type TEXT NOT NULL,
-  content TEXT NOT NULL,
-  document TEXT NOT NULL);
-)sql";
-
-}  // namespace
 
 std::unique_ptr<SqliteFeedbackStore> SqliteFeedbackStore::Open(const std::string& path,
                                                                const FeedbackQuota& quota,
                                                                std::string& error) {
   SqliteConnection db = OpenServiceDatabase(path, error);
-  if (!db || !ExecuteSql(db.get(), kSchema, &error)) return nullptr;
+  if (!db || !ExecuteSql(db.get(), FeedbackTableSql("INTEGER").c_str(), &error)) return nullptr;
   std::unique_ptr<SqliteFeedbackStore> store(new SqliteFeedbackStore(std::move(db), quota));
   sqlite3* raw = store->db_.get();
   store->insert_ = Statement(raw,
