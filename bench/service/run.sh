@@ -35,7 +35,10 @@ free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1
 
 if [ "$mode" = nginx ]; then
   chmod 755 "$work"
-  [ -s "$work/tls/ca.pem" ] || bash tests/tls/make_test_ca.sh "$work/tls" localhost 127.0.0.1
+  if [ ! -s "$work/tls/localhost.pem" ]; then
+    bash tests/tls/test_ca.sh ca "$work/tls"
+    bash tests/tls/test_ca.sh server "$work/tls" localhost DNS:localhost IP:127.0.0.1
+  fi
   nginx_port="$(free_port)"
 fi
 
@@ -61,7 +64,7 @@ measure() {
   for _ in $(seq 600); do grep -q 'listening' "$work/serve-$lookup.log" && break; sleep 0.1; done
   if [ "$mode" = nginx ] && [ -z "$VELKOR_NGINX_WORK" ]; then
     velkor_nginx_start "$PWD/$work/nginx" "$nginx_port" "$PWD/$work/run/service.sock" \
-      "$PWD/$work/tls/server.pem" "$PWD/$work/tls/server.key"
+      "$PWD/$work/tls/localhost.pem" "$PWD/$work/tls/localhost.key"
   fi
   [ "$mode" != nginx ] || velkor_https_wait "$base/v1/health" 30 "$ca"
   echo "== $lookup lookup ($mode): $servers worker threads, $clients client threads for ${seconds}s"
