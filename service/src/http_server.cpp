@@ -14,9 +14,9 @@
 #include "base/utf.hpp"
 #include "byte_range.hpp"
 #include "package_names.hpp"
-#include "scan_handler.hpp"
 #include "catalog_follower.hpp"
 #include "feedback_store.hpp"
+#include "scan_handler.hpp"
 #include "store_pool.hpp"
 #include "system_headers.hpp"
 
@@ -157,8 +157,6 @@ std::optional<WindowsSystem> RequestSystem(const httplib::Request& req) {
                            reported->productType, reported->suiteMask);
 }
 
-}  // namespace
-
 // The client's address: the peer's, or, on the Unix socket (where only the
 // proxy on this machine connects), what the proxy says in X-Real-IP.
 std::string ClientAddress(const httplib::Request& req) {
@@ -175,6 +173,8 @@ std::size_t MaxBodyBytes(const std::string& path) {
   if (path == "/v1/feedback") return kMaxFeedbackBytes;
   return 0;
 }
+
+}  // namespace
 
 struct UpdateService::Impl {
   explicit Impl(ServiceOptions o)
