@@ -240,6 +240,23 @@ TEST_F(ScanHandler, IdentifierRankPrefersTheDeviceIdsListedEarlier) {
             (std::vector<std::string>{"3 USB\\COMPAT_9 newer.zip"}));
 }
 
+TEST_F(ScanHandler, ACatalogThatCannotBeReadIsNoAnswerOfNoUpdates) {
+  // A walk that fails (a database gone away) must not come out as a 200 with
+  // records missing: the client would take its drivers for current.
+  struct Broken : OfferSource {
+    bool WalkCandidates(const std::string&, const std::string&, std::uint32_t, const CandidateVisitor&) override {
+      return false;
+    }
+    bool DriverFields(std::int64_t, OfferDriver&) override { return false; }
+  } broken;
+  for (OfferRank rank : {OfferRank::kNewest, OfferRank::kIdentifier}) {
+    const HandlerResult result =
+        HandleScanRequest(Request(Device("1", "4", "", "PCI\\VEN_1&DEV_2")), broken, ScanOptions{std::nullopt, rank});
+    EXPECT_EQ(result.status, 503);
+    EXPECT_EQ(result.body, "catalog unavailable\n");
+  }
+}
+
 TEST_F(ScanHandler, EntitiesNeverReachOutsideTheDocument) {
   const HandlerResult result = Scan(
       "<!DOCTYPE newdataset [<!ENTITY e SYSTEM \"file:///etc/passwd\"><!ENTITY b \"USB\\CLASS_09\">]>"
