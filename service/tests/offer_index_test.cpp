@@ -147,7 +147,9 @@ TEST(OfferIndex, AnswersByteForByteWhatTheStoreAnswers) {
     const auto a = store->FindDriver(key);
     const auto b = index->FindDriver(key);
     ASSERT_EQ(a.has_value(), b.has_value()) << key;
-    if (a) EXPECT_EQ(a->fileName + a->md5, b->fileName + b->md5) << key;
+    if (a) {
+      EXPECT_EQ(a->fileName + a->md5, b->fileName + b->md5) << key;
+    }
   }
   for (const char* name : {"gen/p0.cab", "gen/p1.zip", "gen/many.zip", "gen/p900.zip", ""}) {
     EXPECT_EQ(store->HasPackage(name), index->HasPackage(name)) << name;

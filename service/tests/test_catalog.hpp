@@ -19,7 +19,7 @@ struct TestDriver {
   std::initializer_list<int> os = {-1, 4};
   std::string inf = "drv/a.inf";
   bool firstIsHardwareId = false;  // the first ID heads a model line; the rest follow
-  std::string rule;  // the serving rule of every ID (serving_rule.hpp)
+  std::string rule = {};  // the serving rule of every ID (serving_rule.hpp)
 };
 
 // The store the tests run against: SQLite, or (when VELKOR_TEST_POSTGRES_FILE
