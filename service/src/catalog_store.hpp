@@ -23,7 +23,7 @@ struct CatalogId {
   std::string key;     // lower case
   std::string listed;  // as the INF lists it
   std::uint32_t osMask = 0;
-  std::string rule;    // RuleText of the systems it serves; empty: by osMask alone
+  std::string rule = {};  // RuleText of the systems it serves; empty: by osMask alone
   bool asHardwareId = false;
 };
 

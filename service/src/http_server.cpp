@@ -336,8 +336,8 @@ bool UpdateService::Bind(std::string& error) {
     s.port = -1;
   }
   if (s.port < 0 || (s.port == 0 && s.options.host.rfind("unix:", 0) != 0)) {
-    error = "cannot listen on " + s.options.host +
-            (s.options.host.rfind("unix:", 0) == 0 ? "" : ":" + std::to_string(s.options.port));
+    error = "cannot listen on " + s.options.host;
+    if (s.options.host.rfind("unix:", 0) != 0) error += ':' + std::to_string(s.options.port);
     return false;
   }
   s.server.WidenBacklog(1024);

@@ -44,10 +44,9 @@ int RunServe(const ServiceOptions& options) {
     std::cerr << "velkor-service: " << error << "\n";
     return 1;
   }
-  const bool unixSocket = options.host.rfind("unix:", 0) == 0;
-  std::cout << "velkor-service: listening on " << options.host
-            << (unixSocket ? "" : ":" + std::to_string(service.Port())) << ", public URL " << service.PublicUrl()
-            << std::endl;
+  std::cout << "velkor-service: listening on " << options.host;
+  if (options.host.rfind("unix:", 0) != 0) std::cout << ':' << service.Port();
+  std::cout << ", public URL " << service.PublicUrl() << std::endl;
   std::thread watcher([&service, signals] {
     int received = 0;
     sigwait(&signals, &received);
