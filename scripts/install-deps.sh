@@ -14,6 +14,9 @@ packages=(
   wine64 xvfb xauth imagemagick
   libcpp-httplib-dev libsqlite3-dev libarchive-dev libtinyxml2-dev libssl-dev pkg-config zip gcab
   unzip 7zip tzdata
+  # the service's PostgreSQL store and its throw-away test server, nginx in front
+  # with TLS (test certificates made with openssl)
+  libpq-dev postgresql nginx openssl
 )
 
 missing=()

@@ -6,14 +6,19 @@ namespace velkor::service {
 
 const char* const kUsage =
     "usage: velkor-service import --catalog FILE --packages DIR\n"
-    "       velkor-service serve --catalog FILE --packages DIR --listen HOST:PORT\n"
+    "       velkor-service serve --catalog FILE --packages DIR --listen HOST:PORT|unix:PATH\n"
     "                            [--public-url URL] [--app-dir DIR] [--threads N]\n"
-    "                            [--rank newest|identifier]\n";
+    "                            [--rank newest|identifier] [--lookup index|sql]\n"
+    "                            [--max-connections-per-address N] [--max-requests-per-address N]\n"
+    "                            [--request-deadline SECONDS]\n"
+    "                            [--feedback LOCATION] [--feedback-quota BYTES]\n"
+    "  --catalog and --feedback take an SQLite file or a postgresql:// URL\n";
 
 namespace {
 
-bool ReadInt(const std::string& text, int low, int high, int& value) {
-  int v = 0;
+template <typename Int>
+bool ReadInt(const std::string& text, Int low, Int high, Int& value) {
+  Int v = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
   if (error != std::errc() || end != text.data() + text.size() || v < low || v > high) return false;
   value = v;
@@ -46,6 +51,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
       line.options.catalogPath = value;
     } else if (flag == "--packages") {
       line.options.packagesDir = value;
+    } else if (serving && flag == "--listen" && value.rfind("unix:", 0) == 0 && value.size() > 5) {
+      // A Unix socket, for a proxy on the same machine.
+      line.options.host = value;
+      line.options.port = 0;
+      haveListen = true;
     } else if (serving && flag == "--listen") {
       const std::size_t colon = value.rfind(':');
       if (colon == std::string::npos || colon == 0 ||
@@ -74,10 +84,43 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
     } else if (serving && flag == "--app-dir") {
       line.options.appDir = value;
     } else if (serving && flag == "--threads") {
-      if (!ReadInt(value, 1, 256, line.options.threads)) {
+      if (!ReadInt(value, 1, 256, line.options.limits.workerThreads)) {
         error = "--threads needs a number from 1 to 256";
         return false;
       }
+    } else if (serving && flag == "--max-connections-per-address") {
+      if (!ReadInt(value, 0, 100000, line.options.limits.maxConnectionsPerAddress)) {
+        error = "--max-connections-per-address needs a number from 0 (no cap) to 100000";
+        return false;
+      }
+    } else if (serving && flag == "--max-requests-per-address") {
+      if (!ReadInt(value, 0, 100000, line.options.limits.maxBusyPerAddress)) {
+        error = "--max-requests-per-address needs a number from 0 (no cap) to 100000";
+        return false;
+      }
+    } else if (serving && flag == "--request-deadline") {
+      if (!ReadInt(value, 1, 3600, line.options.limits.requestDeadlineSeconds)) {
+        error = "--request-deadline needs seconds from 1 to 3600";
+        return false;
+      }
+    } else if (serving && flag == "--lookup") {
+      if (value == "index") {
+        line.options.lookup = OfferLookup::kIndex;
+      } else if (value == "sql") {
+        line.options.lookup = OfferLookup::kSql;
+      } else {
+        error = "--lookup needs index or sql";
+        return false;
+      }
+    } else if (serving && flag == "--feedback") {
+      line.options.feedbackPath = value;
+    } else if (serving && flag == "--feedback-quota") {
+      std::int64_t quota = 0;
+      if (!ReadInt<std::int64_t>(value, 0, std::int64_t{1} << 50, quota)) {
+        error = "--feedback-quota needs a number of bytes (0: no quota)";
+        return false;
+      }
+      line.options.feedbackQuota.maxStoredBytes = quota;
     } else if (serving && flag == "--rank") {
       if (value == "newest") {
         line.options.rank = OfferRank::kNewest;
@@ -98,6 +141,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
   }
   if (serving && !haveListen) {
     error = "--listen is required";
+    return false;
+  }
+  if (serving && line.options.host.rfind("unix:", 0) == 0 && line.options.publicUrl.empty()) {
+    error = "--listen unix:PATH needs --public-url (the address clients reach the proxy at)";
     return false;
   }
   out = std::move(line);

@@ -3,7 +3,10 @@
 //   velkor-service import --catalog FILE --packages DIR
 //   velkor-service serve  --catalog FILE --packages DIR --listen HOST:PORT
 //                         [--public-url URL] [--app-dir DIR] [--threads N]
-//                         [--rank newest|identifier]
+//                         [--rank newest|identifier] [--lookup index|sql]
+//                         [--max-connections-per-address N] [--max-requests-per-address N]
+//                         [--request-deadline SECONDS]
+//                         [--feedback LOCATION] [--feedback-quota BYTES]
 
 #include <string>
 #include <vector>

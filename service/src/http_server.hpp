@@ -6,19 +6,31 @@
 #include <memory>
 #include <string>
 
+#include "connection_guard.hpp"
+#include "feedback_store.hpp"
 #include "scan_handler.hpp"
 
 namespace velkor::service {
 
+// Where scans, driver lookups and package names are answered from.
+enum class OfferLookup {
+  kIndex,  // the in-memory index of the catalog's current generation
+  kSql,    // the catalog store, request by request
+};
+
 struct ServiceOptions {
-  std::string catalogPath;
+  std::string catalogPath;  // an SQLite file or a postgresql:// URL
+  std::string feedbackPath;  // empty: the catalog's location
+  FeedbackQuota feedbackQuota;
   std::filesystem::path packagesDir;
   std::filesystem::path appDir;  // empty: the self-update endpoints answer 404
   std::string host = "127.0.0.1";
   int port = 8750;  // 0: any free port (see UpdateService::Port)
   std::string publicUrl;  // empty: http://HOST:PORT/
-  int threads = 16;
   OfferRank rank = OfferRank::kNewest;
+  OfferLookup lookup = OfferLookup::kIndex;
+  int lookIntervalMs = 500;  // how often an SQLite catalog is looked at for a new generation
+  ConnectionLimits limits;   // worker threads, per-address cap, deadlines
 };
 
 class UpdateService {

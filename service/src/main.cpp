@@ -24,7 +24,7 @@ int RunImport(const ServiceOptions& options) {
   const ImportSummary summary = ImportCatalog(*store, options.packagesDir, std::cout);
   std::cout << "import: " << summary.added << " added, " << summary.updated << " updated, "
             << summary.unchanged << " unchanged, " << summary.removed << " removed, "
-            << summary.failed << " failed\n";
+            << summary.failed << " failed; generation " << store->Generation().value_or(-1) << "\n";
   return summary.failed == 0 ? 0 : 1;
 }
 
@@ -44,8 +44,9 @@ int RunServe(const ServiceOptions& options) {
     std::cerr << "velkor-service: " << error << "\n";
     return 1;
   }
-  std::cout << "velkor-service: listening on " << options.host << ":" << service.Port()
-            << ", public URL " << service.PublicUrl() << std::endl;
+  std::cout << "velkor-service: listening on " << options.host;
+  if (options.host.rfind("unix:", 0) != 0) std::cout << ':' << service.Port();
+  std::cout << ", public URL " << service.PublicUrl() << std::endl;
   std::thread watcher([&service, signals] {
     int received = 0;
     sigwait(&signals, &received);

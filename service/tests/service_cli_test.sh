@@ -32,7 +32,7 @@ cp "$fixtures/e1000.inf" "$work/stage/win7/"
 (cd "$work/stage" && zip -q -r "$work/packages/e1000.zip" win7)
 "$service" import --catalog "$work/catalog.db" --packages "$work/packages" >"$work/import.txt" \
   || fail "import of a good package failed: $(cat "$work/import.txt")"
-grep -q '^import: 1 added, 0 updated, 0 unchanged, 0 removed, 0 failed$' "$work/import.txt" \
+grep -q '^import: 1 added, 0 updated, 0 unchanged, 0 removed, 0 failed; generation 1$' "$work/import.txt" \
   || fail "import summary: $(cat "$work/import.txt")"
 
 echo "not a package" >"$work/packages/broken.cab"
