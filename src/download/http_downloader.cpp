@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "download/download_texts.hpp"
@@ -89,8 +91,13 @@ bool CHttpDownloader::Download() {
   const bool named = !m_localFile.empty();
   const bool existed = named && ::GetFileAttributesW(m_localFile.c_str()) != INVALID_FILE_ATTRIBUTES;
   m_fileOpened = 0;
+  closeInBackground_ = false;
   const bool ok = Transfer();
-  CloseHandles();
+  if (closeInBackground_) {
+    CloseHandlesInBackground();
+  } else {
+    CloseHandles();
+  }
   if (named) {
     if (m_fileOpened) m_file.Close();  // a failure to close is not a failed transfer
     if (!ok && !existed) ::DeleteFileW(m_localFile.c_str());
@@ -109,6 +116,30 @@ void CHttpDownloader::CloseHandles() {
   m_connection.reset();
   if (m_internet) ::InternetSetStatusCallbackW(m_internet.get(), nullptr);
   m_internet.reset();
+}
+
+void CHttpDownloader::CloseHandlesInBackground() {
+  UniqueInternetHandle request, connection, internet;
+  {
+    const std::lock_guard<CriticalSection> lock(m_lock);
+    // Nothing may call back into this object once it has let go of them.
+    for (HINTERNET handle : {m_request.get(), m_connection.get(), m_internet.get()}) {
+      if (handle != nullptr) ::InternetSetStatusCallbackW(handle, nullptr);
+    }
+    request = std::move(m_request);
+    connection = std::move(m_connection);
+    internet = std::move(m_internet);
+  }
+  try {
+    std::thread([request = std::move(request), connection = std::move(connection),
+                 internet = std::move(internet)]() mutable {
+      request.reset();
+      connection.reset();
+      internet.reset();
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the handles close here, as late as that may be.
+  }
 }
 
 HINTERNET CHttpDownloader::RequestHandle() {
@@ -271,6 +302,9 @@ bool CHttpDownloader::ReadBody(HINTERNET request) {
     if (got > 0) {
       if (got > allowance_ - total) {
         ReportSystemError(kTextDownloadError, diskBound_ ? ERROR_DISK_FULL : ERROR_FILE_TOO_LARGE);
+        // The server may go on sending; closing the request would read on
+        // until it stops, so the handles close on a thread of their own.
+        closeInBackground_ = true;
         return false;
       }
       if (!OnData(buffer.data(), got)) return false;
@@ -286,7 +320,16 @@ bool CHttpDownloader::ReadBody(HINTERNET request) {
       }
     }
     OnProgress(total, sizeKnown, m_startOffset + contentLength);
-    if (got == 0 || IsAbortRequested()) return true;
+    if (IsAbortRequested()) return true;
+    if (got == 0) {
+      // A body that ends before its announced length is a broken transfer,
+      // not a good one.
+      if (sizeKnown && total < contentLength) {
+        ReportSystemError(kTextDownloadError, ERROR_INTERNET_CONNECTION_ABORTED);
+        return false;
+      }
+      return true;
+    }
   }
 }
 

@@ -14,7 +14,8 @@
 // issued for another name fails the transfer, whoever serves the package. One
 // transfer writes at most what the download folder's disk can take (beyond a
 // reserve) and never more than m_maxTransferBytes; a body that would pass either
-// fails the transfer like a failed write.
+// fails the transfer like a failed write. A body that ends before the length
+// its server announced is a failed transfer too.
 
 #include <windows.h>
 #include <wininet.h>
@@ -140,6 +141,9 @@ class CHttpDownloader {
 
  private:
   bool Transfer();
+  // Lets the handles go to a thread that closes them (after a body that was
+  // cut off for its size).
+  void CloseHandlesInBackground();
   bool OpenTargetFile();
   bool SendUntilAnswered(HINTERNET request);
   bool DrainBody(HINTERNET request);
@@ -152,6 +156,7 @@ class CHttpDownloader {
   // the byte limit) is what bounds it.
   std::uint64_t allowance_ = 0;
   bool diskBound_ = false;
+  bool closeInBackground_ = false;
 };
 
 // The program's own text of a message id (its string table), or empty.
