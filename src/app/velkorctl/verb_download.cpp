@@ -119,7 +119,9 @@ class ConsoleDownloadView final : public DownloadView {
 // queue, as the page's do; nothing asks the user.
 class ConsoleDownloader final : public CHttpDownloader {
  public:
-  explicit ConsoleDownloader(std::wstring appName) : CHttpDownloader(std::move(appName)) {}
+  explicit ConsoleDownloader(std::wstring appName) : CHttpDownloader(std::move(appName)) {
+    m_bufferSize = kQueueBufferBytes;
+  }
   DownloadQueue* queue = nullptr;
 
   void ReportSystemError(UINT messageId, DWORD error) override { Report(SystemReportText(messageId, error)); }

@@ -33,6 +33,7 @@ CDownloadDlg::CDownloadDlg(const PageFonts& fonts, PopupHost& host, CTextTable& 
       m_AppName(std::move(appName)),
       m_Links(std::move(links)) {
   SetHeading(m_Texts.GetText(L"IDS_DOWNLOAD_HEADING1"));
+  m_bufferSize = kQueueBufferBytes;
   m_headingDesc = m_Texts.GetText(L"IDS_DOWNLOAD_HEADING1_DESC1");
 }
 
