@@ -25,6 +25,8 @@ HttpClient::HttpClient(HttpTimeouts timeouts)
   InternetSetOptionW(session_.get(), INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof(retries));
 }
 
+void HttpClient::AddHeaders(std::string_view lines) { extraHeaders_ += FromUtf8(lines); }
+
 bool HttpClient::Post(const ServiceAddress& address, std::wstring_view path,
                       std::string_view contentType, std::string_view body, std::size_t maxAnswer,
                       std::string& answer) const {
@@ -58,6 +60,7 @@ bool HttpClient::Exchange(const ServiceAddress& address, const wchar_t* verb,
   if (!contentType.empty()) {
     headers = L"Content-Type: " + FromUtf8(contentType) + L"\r\n";
   }
+  headers += extraHeaders_;
   if (!HttpSendRequestW(request.get(), headers.empty() ? nullptr : headers.c_str(),
                         static_cast<DWORD>(headers.size()),
                         const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {

@@ -22,6 +22,9 @@ class HttpClient {
  public:
   explicit HttpClient(HttpTimeouts timeouts = {});
 
+  // Header lines (each ending in CR LF, ASCII) sent with every request.
+  void AddHeaders(std::string_view lines);
+
   // POST body to path; true with the body of a 200 answer.
   bool Post(const ServiceAddress& address, std::wstring_view path, std::string_view contentType,
             std::string_view body, std::size_t maxAnswer, std::string& answer) const;
@@ -35,6 +38,7 @@ class HttpClient {
                 std::string& answer) const;
 
   UniqueInternetHandle session_;
+  std::wstring extraHeaders_;
 };
 
 // Percent-encodes text as UTF-8 for a query string (RFC 3986 unreserved kept).

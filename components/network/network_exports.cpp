@@ -4,6 +4,9 @@
 //   GET  {base}v1/driver?id=&os=   -> "URL|MD5"
 //   POST {base}v1/feedback    feedback document -> 200 when stored
 //
+// The scan and the driver lookup carry the running Windows in headers of their
+// own (system_headers.hpp).
+//
 // Texts travel as UTF-8. No exception leaves the component: a failure is a
 // FALSE result.
 
@@ -16,6 +19,7 @@
 #include "base/utf.hpp"
 #include "http_client_win.hpp"
 #include "network_api.h"
+#include "running_windows_win.hpp"
 #include "service_config_win.hpp"
 
 namespace velkor::network {
@@ -48,6 +52,14 @@ bool TextOf(const wchar_t* text, std::wstring& out) {
   return true;
 }
 
+// A client that tells the service which Windows asks, so that it can offer
+// what Windows would install here (the scan and the driver lookup).
+HttpClient TellingClient() {
+  HttpClient client;
+  client.AddHeaders(FormatWindowsHeaders(RunningWindows()));
+  return client;
+}
+
 BOOL HandOut(const std::string& utf8, wchar_t** answer) {
   const std::wstring text = FromUtf8(utf8);
   wchar_t* copy = new (std::nothrow) wchar_t[text.size() + 1];
@@ -73,7 +85,7 @@ extern "C" BOOL WINAPI ScanLookup(wchar_t* server, const wchar_t* request,
     std::wstring document;
     if (!ChooseAddress(server, address) || !TextOf(request, document)) return FALSE;
     std::string body;
-    if (!HttpClient().Post(address, RequestPath(address, L"v1/scan"),
+    if (!TellingClient().Post(address, RequestPath(address, L"v1/scan"),
                            "application/xml; charset=utf-8", velkor::ToUtf8(document),
                            kMaxScanAnswer, body)) {
       return FALSE;
@@ -101,7 +113,7 @@ extern "C" BOOL WINAPI DriverLookup(wchar_t* server,
     const std::wstring path = RequestPath(address, L"v1/driver") + L"?id=" + EncodeQueryValue(id) +
                               L"&os=" + EncodeQueryValue(os);
     std::string body;
-    if (!HttpClient().Get(address, path, kMaxLookupAnswer, body)) return FALSE;
+    if (!TellingClient().Get(address, path, kMaxLookupAnswer, body)) return FALSE;
     // Exactly one line "URL|MD5"; a trailing line end is tolerated.
     while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
     if (body.find('|') == std::string::npos || body.find_first_of("\r\n") != std::string::npos) {

@@ -7,7 +7,8 @@ namespace velkor::service {
 const char* const kUsage =
     "usage: velkor-service import --catalog FILE --packages DIR\n"
     "       velkor-service serve --catalog FILE --packages DIR --listen HOST:PORT\n"
-    "                            [--public-url URL] [--app-dir DIR] [--threads N]\n";
+    "                            [--public-url URL] [--app-dir DIR] [--threads N]\n"
+    "                            [--rank newest|identifier]\n";
 
 namespace {
 
@@ -75,6 +76,15 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
     } else if (serving && flag == "--threads") {
       if (!ReadInt(value, 1, 256, line.options.threads)) {
         error = "--threads needs a number from 1 to 256";
+        return false;
+      }
+    } else if (serving && flag == "--rank") {
+      if (value == "newest") {
+        line.options.rank = OfferRank::kNewest;
+      } else if (value == "identifier") {
+        line.options.rank = OfferRank::kIdentifier;
+      } else {
+        error = "--rank needs newest or identifier";
         return false;
       }
     } else {

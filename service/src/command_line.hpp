@@ -3,6 +3,7 @@
 //   velkor-service import --catalog FILE --packages DIR
 //   velkor-service serve  --catalog FILE --packages DIR --listen HOST:PORT
 //                         [--public-url URL] [--app-dir DIR] [--threads N]
+//                         [--rank newest|identifier]
 
 #include <string>
 #include <vector>

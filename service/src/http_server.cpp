@@ -15,6 +15,7 @@
 #include "package_names.hpp"
 #include "scan_handler.hpp"
 #include "store_pool.hpp"
+#include "system_headers.hpp"
 
 namespace velkor::service {
 namespace fs = std::filesystem;
@@ -142,6 +143,17 @@ bool BuildVersionFile(const fs::path& appDir, const std::string& publicUrl, std:
   return true;
 }
 
+// The exact system of a request that tells it in its headers.
+std::optional<WindowsSystem> RequestSystem(const httplib::Request& req) {
+  const std::optional<network::ReportedWindows> reported = network::ReadWindowsHeaders(
+      [&req](const char* name) { return req.get_header_value(name); });
+  if (!reported) return std::nullopt;
+  const std::optional<Arch> arch = ArchFromName(FromUtf8(reported->architecture));
+  if (!arch) return std::nullopt;
+  return MakeWindowsSystem(*arch, reported->major, reported->minor, reported->build,
+                           reported->productType, reported->suiteMask);
+}
+
 }  // namespace
 
 struct UpdateService::Impl {
@@ -161,7 +173,8 @@ void UpdateService::Impl::Routes() {
     std::string error;
     StorePool::Lease store = stores.Acquire(error);
     if (!store) return Answer(res, 503, "catalog unavailable\n");
-    const HandlerResult result = HandleScanRequest(req.body, *store);
+    const ScanOptions scan{RequestSystem(req), options.rank};
+    const HandlerResult result = HandleScanRequest(req.body, *store, scan);
     Answer(res, result.status, result.body, result.contentType.c_str());
   });
 

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "scan_handler.hpp"
+
 namespace velkor::service {
 
 struct ServiceOptions {
@@ -16,6 +18,7 @@ struct ServiceOptions {
   int port = 8750;  // 0: any free port (see UpdateService::Port)
   std::string publicUrl;  // empty: http://HOST:PORT/
   int threads = 16;
+  OfferRank rank = OfferRank::kNewest;
 };
 
 class UpdateService {

@@ -114,6 +114,27 @@ TEST_F(Service, ScanAnswersOfferedRecordsAndRefusesMalformedBodies) {
   EXPECT_TRUE(client_->Get("/v1/health"));  // still serving
 }
 
+TEST_F(Service, SystemHeadersDecideWhichSectionServes) {
+  // The request says osid 9 (Vista x64), whose NTamd64 section lists DEV_100F.
+  const auto offered = [&](const httplib::Headers& headers) {
+    const auto res = client_->Post("/v1/scan", headers, kScan, "text/xml");
+    return res && res->status == 200 && res->body.find("DEV_100F") != std::string::npos;
+  };
+  EXPECT_TRUE(offered({}));
+  const httplib::Headers x86 = {{"Velkor-Windows-Version", "6.1.7601"},
+                                {"Velkor-Windows-Architecture", "x86"},
+                                {"Velkor-Windows-Product-Type", "1"},
+                                {"Velkor-Windows-Suite-Mask", "0x00000100"}};
+  EXPECT_FALSE(offered(x86));
+  httplib::Headers x64 = x86;
+  x64.find("Velkor-Windows-Architecture")->second = "amd64";
+  EXPECT_TRUE(offered(x64));
+  // Headers that cannot be read leave the choice to the document.
+  httplib::Headers bad = x86;
+  bad.find("Velkor-Windows-Product-Type")->second = "7";
+  EXPECT_TRUE(offered(bad));
+}
+
 TEST_F(Service, DriverLookupGivesUrlAndMd5) {
   const std::string key = DriverKey();
   auto res = client_->Get(("/v1/driver?id=" + key + "&os=9").c_str());

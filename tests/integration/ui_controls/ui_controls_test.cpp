@@ -434,6 +434,15 @@ TEST_F(UiControls, ResultPageListsUpdatesByCategoryAndRoutesClicks) {
   Pump();
 
   HWND list = page.m_List.hwnd();
+  // The columns keep their widths; the last one reaches the list's right edge
+  // (less a scroll bar), so its header reads whole and the rows look finished.
+  RECT listClient{};
+  GetClientRect(list, &listClient);
+  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 296);
+  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), 55);
+  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0), 40);
+  EXPECT_EQ(296 + 55 + 40 + SendMessageW(list, LVM_GETCOLUMNWIDTH, 3, 0) + GetSystemMetrics(SM_CXVSCROLL),
+            listClient.right);
   std::vector<std::wstring> rows;
   for (int row = 0; row < static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); ++row) {
     wchar_t first[128] = {}, second[128] = {};
