@@ -3,6 +3,7 @@
 namespace velkor {
 
 bool CTransferFile::Open(const std::wstring& path, bool keepExisting) {
+  lastError_ = 0;
   file_.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             keepExisting ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   lastError_ = file_ ? 0 : ::GetLastError();
