@@ -44,13 +44,17 @@ DownloadQueue::DownloadQueue(DownloadView& view, DownloadParts& parts, ScanResul
                              StopRequest& stop, std::wstring osCode)
     : m_osCode(std::move(osCode)), view_(view), parts_(parts), scan_(scan), list_(downloadList), stop_(stop) {}
 
-FlowEnd DownloadQueue::DownloadOneThread(std::int32_t device, int row, DownloadOutcome& outcome) {
+void DownloadQueue::StartThread(DownloadOutcome& outcome) {
   outcome = {};
   outcome_ = &outcome;
   m_lastOk = true;
   m_okCount = 0;
   view_.SetProgress(0);
   view_.SetHeadingDescription(kHeadingKey);
+}
+
+FlowEnd DownloadQueue::DownloadOneThread(std::int32_t device, int row, DownloadOutcome& outcome) {
+  StartThread(outcome);
   if (device == -1) {
     LogLine(kRestartDownload, true);
   } else {
@@ -76,12 +80,7 @@ FlowEnd DownloadQueue::DownloadOneThread(std::int32_t device, int row, DownloadO
 }
 
 FlowEnd DownloadQueue::DownloadAllThread(DownloadOutcome& outcome) {
-  outcome = {};
-  outcome_ = &outcome;
-  m_lastOk = true;
-  m_okCount = 0;
-  view_.SetProgress(0);
-  view_.SetHeadingDescription(kHeadingKey);
+  StartThread(outcome);
   EnsureFolder(parts_.DownloadFolder());
   BeginRun(true);
 

@@ -173,6 +173,8 @@ class DownloadQueue {
 
  private:
   bool StopRequested() const { return stop_.Pressed(); }
+  // What both thread entries do first: a fresh outcome, the counters, the bar, the heading.
+  void StartThread(DownloadOutcome& outcome);
   void EnsureFolder(const std::wstring& folder);
   // About one second: 1024 times pump, sleep 1 ms, pump.
   void PauseAboutASecond();

@@ -405,21 +405,18 @@ bool CHttpDownloader::OpenRequest() {
 }
 
 bool CHttpDownloader::ApplyServerCredentials() {
-  if (m_user.empty()) return true;
-  HINTERNET request = RequestHandle();
-  if (!SetStringOption(request, INTERNET_OPTION_USERNAME, m_user) ||
-      !SetStringOption(request, INTERNET_OPTION_PASSWORD, m_password)) {
-    ReportCodeError(kTextAttemptError, ::GetLastError());
-    return false;
-  }
-  return true;
+  return ApplyCredentials(m_user, m_password, INTERNET_OPTION_USERNAME, INTERNET_OPTION_PASSWORD);
 }
 
 bool CHttpDownloader::ApplyProxyCredentials() {
-  if (m_proxyUser.empty()) return true;
+  return ApplyCredentials(m_proxyUser, m_proxyPassword, INTERNET_OPTION_PROXY_USERNAME, INTERNET_OPTION_PROXY_PASSWORD);
+}
+
+bool CHttpDownloader::ApplyCredentials(const std::wstring& user, const std::wstring& password, DWORD userOption,
+                                       DWORD passwordOption) {
+  if (user.empty()) return true;
   HINTERNET request = RequestHandle();
-  if (!SetStringOption(request, INTERNET_OPTION_PROXY_USERNAME, m_proxyUser) ||
-      !SetStringOption(request, INTERNET_OPTION_PROXY_PASSWORD, m_proxyPassword)) {
+  if (!SetStringOption(request, userOption, user) || !SetStringOption(request, passwordOption, password)) {
     ReportCodeError(kTextAttemptError, ::GetLastError());
     return false;
   }

@@ -148,6 +148,9 @@ class CHttpDownloader {
 
  private:
   bool Transfer();
+  // A user name and password as two options of the request (nothing without a user name).
+  bool ApplyCredentials(const std::wstring& user, const std::wstring& password, DWORD userOption,
+                        DWORD passwordOption);
   // Lets the handles go to a thread that closes them (after a body that was
   // cut off for its size).
   void CloseHandlesInBackground();

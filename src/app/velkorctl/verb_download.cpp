@@ -17,6 +17,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/velkorctl/commands.hpp"
+#include "app/velkorctl/ctrl_c_scope.hpp"
 #include "app/velkorctl/engine_start.hpp"
 #include "app/velkorctl/verb_download.hpp"
 #include "app/velkorctl/verb_scan.hpp"
@@ -154,19 +155,6 @@ BOOL WINAPI StopDownloadOnCtrlC(DWORD event) {
   return TRUE;
 }
 
-class CtrlCStopsDownload {
- public:
-  explicit CtrlCStopsDownload(CtrlCTarget& target) {
-    g_target = &target;
-    ::SetConsoleCtrlHandler(StopDownloadOnCtrlC, TRUE);
-  }
-  ~CtrlCStopsDownload() {
-    ::SetConsoleCtrlHandler(StopDownloadOnCtrlC, FALSE);
-    g_target = nullptr;
-  }
-  CtrlCStopsDownload(const CtrlCStopsDownload&) = delete;
-  CtrlCStopsDownload& operator=(const CtrlCStopsDownload&) = delete;
-};
 
 struct Options {
   bool all = false;
@@ -282,7 +270,7 @@ int RunDownload(const std::vector<std::wstring>& args, const Console& console) {
   bool threw = false;
   {
     CtrlCTarget target{&host, &queue, &view};
-    const CtrlCStopsDownload ctrlC(target);
+    const CtrlCScope<CtrlCTarget> ctrlC(g_target, target, StopDownloadOnCtrlC);
     const auto collect = [&](const DownloadOutcome& outcome) {
       handled.insert(handled.end(), outcome.devices.begin(), outcome.devices.end());
       stopped = stopped || outcome.stopped;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/velkorctl/commands.hpp"
+#include "app/velkorctl/ctrl_c_scope.hpp"
 #include "app/velkorctl/engine_start.hpp"
 #include "app/velkorctl/report_printing.hpp"
 #include "app/velkorctl/verb_scan.hpp"
@@ -116,19 +117,6 @@ BOOL WINAPI StopRunOnCtrlC(DWORD event) {
   return TRUE;
 }
 
-class CtrlCStopsRun {
- public:
-  explicit CtrlCStopsRun(CtrlCTarget& target) {
-    g_target = &target;
-    ::SetConsoleCtrlHandler(StopRunOnCtrlC, TRUE);
-  }
-  ~CtrlCStopsRun() {
-    ::SetConsoleCtrlHandler(StopRunOnCtrlC, FALSE);
-    g_target = nullptr;
-  }
-  CtrlCStopsRun(const CtrlCStopsRun&) = delete;
-  CtrlCStopsRun& operator=(const CtrlCStopsRun&) = delete;
-};
 
 }  // namespace
 
@@ -153,7 +141,7 @@ int RunScanOnConsole(const ConsoleScanOptions& options, const Console& console, 
   ScanOutcome outcome;
   {
     CtrlCTarget target{&host, &run, &view};
-    const CtrlCStopsRun ctrlC(target);
+    const CtrlCScope<CtrlCTarget> ctrlC(g_target, target, StopRunOnCtrlC);
     outcome.threw = !host.RunHere([&] { return run.Run(outcome); });
   }
   view.FinishLine();
