@@ -48,8 +48,6 @@ void CDownloadDlg::OnInitPopup() {
   SendMessageW(m_progress, PBM_SETRANGE32, 0, 100);
   SendMessageW(m_progress, PBM_SETPOS, 0, 0);
   if (m_log != nullptr) {
-    // The small shared font, so that the date column shows the whole date.
-    if (HFONT font = fonts().SharedFont(5)) SendMessageW(m_log, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageW(m_log, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     RECT client{};
     GetClientRect(m_log, &client);

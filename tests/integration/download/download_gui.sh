@@ -12,7 +12,9 @@
 #      navigation back.
 # The service hands out download addresses on the test server
 # (tools/http_test_server), which serves the sample packages and holds the
-# first one: the state of step 1 lasts until the test lets it go.
+# first one: the state of step 1 lasts until the test lets it go. The display
+# adapter's package (the first row) carries 1 MiB more, so that its first half
+# fills the page's read buffer several times over.
 # Screenshots go to build/win64/screenshots/download_gui/.
 set -euo pipefail
 [ -n "${VELKOR_OWN_DISPLAY:-}" ] || exec "$VELKOR_SOURCE_DIR/tests/integration/own_display.sh" bash "$0" "$@"
@@ -36,6 +38,10 @@ work="$(mktemp -d)"
 pid=""
 gate=""
 VELKOR_SERVICE_WORK="$work/service"
+cp -r "${VELKOR_SAMPLE_CATALOG:-$build/sample_catalog}" "$work/catalog"
+head -c 1048576 /dev/urandom >"$work/padding.bin"
+(cd "$work" && zip -q -0 -j "$work/catalog/packages/nvidia/geforce_7300_6.14.11.7412.zip" padding.bin)
+VELKOR_SAMPLE_CATALOG="$work/catalog"
 source "$VELKOR_SOURCE_DIR/tests/integration/scan/service_fixture.sh"
 finish() {
   [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
@@ -49,7 +55,7 @@ fail() { import -window root "$shots/failure.png" 2>/dev/null || true; echo "FAI
 # The test server: the catalog's packages below /held/v1/packages/, the first
 # request held at half its body until /release.
 mkdir -p "$work/gate/v1"
-ln -s "$VELKOR_SAMPLE_CATALOG/packages" "$work/gate/v1/packages"
+ln -s "$work/catalog/packages" "$work/gate/v1/packages"
 "$VELKOR_HTTP_TEST_SERVER" --root "$work/gate" --port-file "$work/gate.port" --log "$work/gate.log" \
   </dev/null >"$work/gate.out" 2>&1 &
 gate=$!
@@ -77,7 +83,7 @@ offers="$(grep -v '^#' "$VELKOR_SOURCE_DIR/tools/sample_catalog/expected_offers.
 # 1. One row. Its Status cell is the Download link.
 probe list-click Velkor 1020 "$first" 1 >/dev/null
 log_has() { probe popup-list-rows Velkor 1033 2>/dev/null | grep -q "$1"; }
-wait_for 60 log_has $'\t[0-9.]* KB  of [0-9.]* MB$' || fail "no progress line: $(probe popup-list-rows Velkor 1033)"
+wait_for 60 log_has $'\t[0-9.]* [KM]B  of [0-9.]* MB$' || fail "no progress line: $(probe popup-list-rows Velkor 1033)"
 probe popup-list-rows Velkor 1033 >"$work/log1.txt"
 date_re='^[A-Z][a-z]+ [0-9]{2}, [0-9]{4}   [0-9]{2}:[0-9]{2} [AP]M$'
 python3 - "$work/log1.txt" "$name" "$date_re" <<'PY' || fail "the log while the package arrives: $(cat "$work/log1.txt")"
@@ -87,7 +93,7 @@ lines = [(d, t) for _, d, t in rows if t]
 texts = [t for _, t in lines]
 assert texts[0] == "Please wait downloading will start in a moment...", texts
 assert texts[1] == "Starting to download - " + sys.argv[2][:55], texts
-assert re.match(r"^[0-9.]+ KB  of 0\.00 MB$", texts[2]), texts
+assert re.match(r"^0\.[0-9]{2} MB  of 1\.00 MB$", texts[2]), texts
 assert all(re.match(sys.argv[3], d) for d, _ in lines), lines
 print(f"ok: log {texts}")
 PY

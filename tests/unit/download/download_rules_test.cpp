@@ -4,6 +4,7 @@
 #include <string>
 
 #include "download/download_texts.hpp"
+#include "download_fuzz_input.hpp"
 #include "download/download_url.hpp"
 #include "download/lookup_answer.hpp"
 #include "download/transfer_limits.hpp"
@@ -193,6 +194,21 @@ TEST(TransferLimits, TheDiskAndTheLimitBoundATransfer) {
   // A resumed file counts towards the limit.
   EXPECT_EQ(AllowanceFor(false, 0, 10 * kMiB, 4 * kMiB).bytes, 6 * kMiB);
   EXPECT_EQ(AllowanceFor(false, 0, 10 * kMiB, 12 * kMiB).bytes, 0u);
+}
+
+// The fuzz target's checks over the hostile answers above, on every platform.
+TEST(DownloadAnswerFuzzInput, HostileAnswersKeepEveryRule) {
+  for (const std::wstring answer :
+       {L"http://127.0.0.1:8750/v1/packages/net/e1000%20v8.zip|07891c954afd6e337d3f72d8a533c393",
+        L"http://host/a.\\..\\..\\evil.exe?x=1#y|zz", L"|", L"||", L"ftp://h/x.zip|", L"http://[::1]:1/a.b:c|",
+        L"http://h/\x7f.zip|", L"host/x.zi\x00e9|0"}) {
+    std::string bytes;
+    for (const wchar_t c : answer) {
+      bytes.push_back(static_cast<char>(c & 0xFF));
+      bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+    }
+    EXPECT_EQ(fuzz::RunDownloadAnswerInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), "");
+  }
 }
 
 }  // namespace
