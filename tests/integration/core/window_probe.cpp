@@ -396,7 +396,7 @@ int wmain(int argc, wchar_t** argv) {
     EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
     if (search.found == nullptr) return 1;
     if (verb == L"close-popup") SendMessageW(GetDlgItem(search.found, 1045), BM_CLICK, 0, 0);
-    if (verb == L"popup") return 0;
+    if (verb == L"popup" || verb == L"close-popup") return 0;
     HWND control = argc > 3 ? GetDlgItem(search.found, ControlId(argv[3])) : nullptr;
     if (verb == L"popup-visible") Print(std::to_wstring(control != nullptr && IsWindowVisible(control) ? 1 : 0));
     if (control == nullptr) return verb == L"popup-visible" ? 0 : 1;
