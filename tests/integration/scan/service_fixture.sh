@@ -18,6 +18,8 @@
 #   VELKOR_SAMPLE_CATALOG             folder holding packages/ (the sample catalog)
 #   VELKOR_SERVICE_WORK               where the catalog database and the logs go
 #                                     (default: a temporary folder, removed on exit)
+#   VELKOR_SERVICE_PUBLIC_URL         the service's --public-url (default: none, so
+#                                     the download addresses point at the service)
 #
 # An exit trap stops the service; a script that has set its own EXIT trap before
 # starting the service calls velkor_service_stop from it.
@@ -118,7 +120,7 @@ velkor_service_start() {
   for attempt in 1 2 3 4 5; do
     port="$(velkor_free_port "$host")" || return 1
     "$VELKOR_SERVICE_BINARY" serve --catalog "$catalog" --packages "$VELKOR_SAMPLE_CATALOG/packages" \
-      --listen "$host:$port" --threads 4 </dev/null >"$VELKOR_SERVICE_WORK/serve.log" 2>&1 &
+      --listen "$host:$port" --threads 4 ${VELKOR_SERVICE_PUBLIC_URL:+--public-url "$VELKOR_SERVICE_PUBLIC_URL"} </dev/null >"$VELKOR_SERVICE_WORK/serve.log" 2>&1 &
     VELKOR_SERVICE_PID=$!
     VELKOR_SERVICE_PORT="$port"
     VELKOR_SERVICE_URL="http://$host:$port/"
