@@ -16,10 +16,16 @@ if [ ! -s "$work/catalog.db" ] || [ ! -s "$work/request.xml" ]; then
   rm -f "$work"/catalog.db*
   build/bench/bench/service/velkor_catalog_generator "$work/catalog.db" "$work/request.xml" 100000
 fi
-mkdir -p "$work/packages"
+mkdir -p "$work/packages" "$work/keys"
+# The service signs every scan answer: a key pair of its own, made once.
+for purpose in scan driver; do
+  [ -s "$work/keys/$purpose.key" ] || build/bench/service/velkor-service keygen \
+    --private-key "$work/keys/$purpose.key" --public-key "$work/keys/$purpose.pub" >/dev/null
+done
 port=$(( 20000 + RANDOM % 20000 ))
 build/bench/service/velkor-service serve --catalog "$work/catalog.db" --packages "$work/packages" \
-  --listen "127.0.0.1:$port" --threads "$servers" >"$work/serve.log" 2>&1 &
+  --listen "127.0.0.1:$port" --threads "$servers" \
+  --scan-key "$work/keys/scan.key" --driver-key "$work/keys/driver.key" >"$work/serve.log" 2>&1 &
 service=$!
 trap 'kill "$service" 2>/dev/null; wait "$service" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do

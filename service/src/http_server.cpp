@@ -30,6 +30,18 @@ void Answer(httplib::Response& res, int status, const std::string& body,
   res.set_content(body, type);
 }
 
+// Puts a signature into the answer's headers. A purpose the service has a key
+// for but could not sign is a failure of the service, never an unsigned 200.
+void Sign(httplib::Response& res, const AnswerSigning& signing, SignaturePurpose purpose,
+          const std::optional<SignatureHeaders>& headers) {
+  if (headers) {
+    res.set_header(kKeyIdHeader, headers->keyId);
+    res.set_header(kSignatureHeader, headers->signature);
+  } else if (signing.Signs(purpose)) {
+    Answer(res, 500, "answer not signed\n");
+  }
+}
+
 std::string UtcNow() {
   const std::time_t now = std::time(nullptr);
   std::tm parts{};
@@ -148,6 +160,7 @@ struct UpdateService::Impl {
   explicit Impl(ServiceOptions o) : options(std::move(o)), stores(options.catalogPath) {}
 
   ServiceOptions options;
+  AnswerSigning signing;
   StorePool stores;
   httplib::Server server;
   std::string publicUrl;
@@ -163,6 +176,9 @@ void UpdateService::Impl::Routes() {
     if (!store) return Answer(res, 503, "catalog unavailable\n");
     const HandlerResult result = HandleScanRequest(req.body, *store);
     Answer(res, result.status, result.body, result.contentType.c_str());
+    if (result.status == 200) {
+      Sign(res, signing, SignaturePurpose::kScanAnswer, signing.ScanAnswer(req.body, result.body));
+    }
   });
 
   server.Get("/v1/driver", [this](const httplib::Request& req, httplib::Response& res) {
@@ -174,7 +190,10 @@ void UpdateService::Impl::Routes() {
     if (!store) return Answer(res, 503, "catalog unavailable\n");
     const std::optional<PackageLocation> location = store->FindDriver(key);
     if (!location) return Answer(res, 404, "unknown driver\n");
-    Answer(res, 200, publicUrl + "v1/packages/" + EncodePackageName(location->fileName) + "|" + location->md5);
+    const std::string answer = publicUrl + "v1/packages/" + EncodePackageName(location->fileName) + "|" + location->md5;
+    Answer(res, 200, answer);
+    Sign(res, signing, SignaturePurpose::kDriverAnswer,
+         signing.DriverAnswer(key, req.get_param_value("os"), answer));
   });
 
   server.Get(R"(/v1/packages/(.+))", [this](const httplib::Request& req, httplib::Response& res) {
@@ -207,6 +226,7 @@ void UpdateService::Impl::Routes() {
       return Answer(res, 404, "no version\n");
     }
     Answer(res, 200, file);
+    Sign(res, signing, SignaturePurpose::kVersionFile, signing.VersionFile(file));
   });
 
   server.Get("/v1/app/setup", [this](const httplib::Request& req, httplib::Response& res) {
@@ -230,6 +250,7 @@ UpdateService::~UpdateService() { Stop(); }
 
 bool UpdateService::Bind(std::string& error) {
   Impl& s = *impl_;
+  if (!s.signing.Load(s.options.keys, error)) return false;
   // Open once up front so that a bad catalog path is reported at start-up.
   if (!s.stores.Acquire(error)) return false;
   const int threads = s.options.threads > 0 ? s.options.threads : 1;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "answer_signing.hpp"
+
 namespace velkor::service {
 
 struct ServiceOptions {
@@ -16,6 +18,7 @@ struct ServiceOptions {
   int port = 8750;  // 0: any free port (see UpdateService::Port)
   std::string publicUrl;  // empty: http://HOST:PORT/
   int threads = 16;
+  AnswerKeyFiles keys;  // the private keys that sign the answers
 };
 
 class UpdateService {
@@ -25,7 +28,8 @@ class UpdateService {
   UpdateService(const UpdateService&) = delete;
   UpdateService& operator=(const UpdateService&) = delete;
 
-  // Opens the catalog and binds the socket; false with the reason in error.
+  // Reads the signing keys, opens the catalog and binds the socket; false with
+  // the reason in error.
   bool Bind(std::string& error);
   int Port() const;
   const std::string& PublicUrl() const;
