@@ -4,8 +4,12 @@
 //   GET  {base}v1/driver?id=&os=   -> "URL|MD5"
 //   POST {base}v1/feedback    feedback document -> 200 when stored
 //
-// Texts travel as UTF-8. No exception leaves the component: a failure is a
-// FALSE result.
+// Texts travel as UTF-8. The scan answer and the driver lookup answer decide
+// what is downloaded and installed with administrator rights: each is handed
+// to the program only with a valid signature of the service over the request
+// and the answer (docs/protocol.md, "Signed answers"); any other answer is a
+// failed call, as if the service could not be reached. No exception leaves the
+// component: a failure is a FALSE result.
 
 #include <windows.h>
 
@@ -13,6 +17,7 @@
 #include <new>
 #include <string>
 
+#include "answer_keys.hpp"
 #include "base/utf.hpp"
 #include "http_client_win.hpp"
 #include "network_api.h"
@@ -26,18 +31,8 @@ constexpr size_t kMaxScanAnswer = 32u << 20;   // 1024 devices with several offe
 constexpr size_t kMaxLookupAnswer = 64u << 10; // one URL and one MD5
 constexpr size_t kMaxDocumentChars = 16u << 20;
 
-// The service to call: the configured one for an empty server text, the same
-// scheme, port and path on the named host otherwise.
 bool ChooseAddress(const wchar_t* server, ServiceAddress& address) {
-  address = ConfiguredServiceAddress();
-  if (server == nullptr) return true;
-  const size_t length = wcsnlen(server, kServerBufferChars);
-  if (length == kServerBufferChars) return false;  // not terminated inside its buffer
-  if (length == 0) return true;
-  const std::wstring_view host(server, length);
-  if (!IsValidHostName(host)) return false;
-  address = WithHost(address, host);
-  return true;
+  return ChooseServiceAddress(server, ThisProcessElevation(), address);
 }
 
 bool TextOf(const wchar_t* text, std::wstring& out) {
@@ -72,13 +67,15 @@ extern "C" BOOL WINAPI ScanLookup(wchar_t* server, const wchar_t* request,
     ServiceAddress address;
     std::wstring document;
     if (!ChooseAddress(server, address) || !TextOf(request, document)) return FALSE;
-    std::string body;
-    if (!HttpClient().Post(address, RequestPath(address, L"v1/scan"),
-                           "application/xml; charset=utf-8", velkor::ToUtf8(document),
-                           kMaxScanAnswer, body)) {
+    const std::string request = velkor::ToUtf8(document);
+    HttpAnswer received;
+    if (!HttpClient().Post(address, RequestPath(address, L"v1/scan"), "application/xml; charset=utf-8", request,
+                           kMaxScanAnswer, received)) {
       return FALSE;
     }
-    return HandOut(body, answer);
+    const std::string_view parts[] = {request, received.body};
+    if (!IsSignedAnswer(velkor::SignaturePurpose::kScanAnswer, parts, received)) return FALSE;
+    return HandOut(received.body, answer);
   } catch (...) {
     return FALSE;
   }
@@ -100,8 +97,13 @@ extern "C" BOOL WINAPI DriverLookup(wchar_t* server,
     }
     const std::wstring path = RequestPath(address, L"v1/driver") + L"?id=" + EncodeQueryValue(id) +
                               L"&os=" + EncodeQueryValue(os);
-    std::string body;
-    if (!HttpClient().Get(address, path, kMaxLookupAnswer, body)) return FALSE;
+    HttpAnswer received;
+    if (!HttpClient().Get(address, path, kMaxLookupAnswer, received)) return FALSE;
+    const std::string idText = velkor::ToUtf8(id);
+    const std::string osText = velkor::ToUtf8(os);
+    const std::string_view parts[] = {idText, osText, received.body};
+    if (!IsSignedAnswer(velkor::SignaturePurpose::kDriverAnswer, parts, received)) return FALSE;
+    std::string body = std::move(received.body);
     // Exactly one line "URL|MD5"; a trailing line end is tolerated.
     while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
     if (body.find('|') == std::string::npos || body.find_first_of("\r\n") != std::string::npos) {
@@ -117,11 +119,12 @@ extern "C" BOOL WINAPI SendFeedback(const wchar_t* document) {
   try {
     std::wstring text;
     if (!TextOf(document, text)) return FALSE;
-    const ServiceAddress address = ConfiguredServiceAddress();
-    std::string body;
-    return HttpClient().Post(address, RequestPath(address, L"v1/feedback"),
-                             "application/xml; charset=utf-8", velkor::ToUtf8(text),
-                             kMaxLookupAnswer, body)
+    // The program only thanks the user for an accepted report, so the answer
+    // needs no signature.
+    const ServiceAddress address = ConfiguredServiceAddress(ThisProcessElevation());
+    HttpAnswer received;
+    return HttpClient().Post(address, RequestPath(address, L"v1/feedback"), "application/xml; charset=utf-8",
+                             velkor::ToUtf8(text), kMaxLookupAnswer, received)
                ? TRUE
                : FALSE;
   } catch (...) {
