@@ -1,0 +1,35 @@
+# answer_proxy.py for the network tests (sourced, bash, after service_fixture.sh).
+#   proxy_start MODE [ARGS...]   start the proxy in front of VELKOR_SERVICE_URL; sets
+#                                PROXY_PORT and PROXY_URL (http, or https with --tls)
+#   proxy_stop                   stop it (also done by network_finish)
+PROXY_PID=""
+PROXY_PORT=""
+PROXY_URL=""
+
+proxy_start() {
+  local mode="$1"; shift
+  local ready="$work/proxy.port"
+  rm -f "$ready"
+  python3 "$VELKOR_SOURCE_DIR/tests/integration/network/answer_proxy.py" --upstream "$VELKOR_SERVICE_URL" \
+    --mode "$mode" --ready "$ready" --log "$work/proxy.log" "$@" </dev/null >>"$work/proxy.err" 2>&1 &
+  PROXY_PID=$!
+  local scheme=http
+  case " $* " in *" --tls "*) scheme=https ;; esac
+  local waited=0
+  while [ ! -s "$ready" ]; do
+    if ! kill -0 "$PROXY_PID" 2>/dev/null || [ "$waited" -ge 200 ]; then
+      echo "proxy did not start:"; cat "$work/proxy.err"; return 1
+    fi
+    sleep 0.05; waited=$((waited + 1))
+  done
+  PROXY_PORT="$(cat "$ready")"
+  PROXY_URL="$scheme://127.0.0.1:$PROXY_PORT/"
+}
+
+proxy_stop() {
+  if [ -n "$PROXY_PID" ]; then
+    kill "$PROXY_PID" 2>/dev/null || true
+    wait "$PROXY_PID" 2>/dev/null || true
+    PROXY_PID=""
+  fi
+}
