@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/file_removal_win.hpp"
 #include "core/list_store.hpp"
 
 namespace velkor {
@@ -34,7 +35,9 @@ std::wstring CApplicationState::ListPath(ListKind which) const {
   return m_strDataFolder + (which == ListKind::Download ? L"Download.dat" : L"Backup.dat");
 }
 
-void CApplicationState::LoadList(ListKind which) { LoadListFile(ListPath(which), List(which), DecodeSystemCodePage); }
+void CApplicationState::LoadList(ListKind which) {
+  LoadListFile(ListPath(which), List(which), DecodeSystemCodePage, RemoveUnredirectedFile);
+}
 
 bool CApplicationState::SaveList(ListKind which) { return SaveListFile(ListPath(which), List(which)); }
 
