@@ -13,6 +13,8 @@ packages=(
   googletest libbenchmark-dev libclang-rt-14-dev
   wine64 xvfb xauth imagemagick
   libcpp-httplib-dev libsqlite3-dev libarchive-dev libtinyxml2-dev libssl-dev pkg-config zip gcab
+  # signing keys of the test builds, test certificates
+  openssl
 )
 
 missing=()
