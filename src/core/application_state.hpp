@@ -10,6 +10,7 @@
 
 #include "core/list_file.hpp"
 #include "core/operation_bracket.hpp"
+#include "core/popup_kind.hpp"
 #include "core/settings.hpp"
 #include "core/working_folders.hpp"
 #include "inventory/device_record.hpp"
@@ -46,21 +47,13 @@ class CApplicationState : public OperationHost, public WorkingFolders {
   CSettings m_Settings;
   StringMap m_DownloadList;
   StringMap m_BackupList;
-  StringMap m_InstallList;
-  int m_nPopupKind = 0;
+  PopupKind m_nPopupKind = PopupKind::None;
   int m_nPopupArg = 0;
   bool m_bOverlayShown = false;
   bool m_bPopupShown = false;
   bool m_bShowRescan = false;
   bool m_bShowLastScan = false;
   bool m_bMessageBoxOpen = false;
-  // The device table; its first record owns the update table of the last scan.
-  RecordTable m_Devices{kDeviceTableCapacity};
-  std::int32_t m_nDeviceCount = 0;
-  std::int32_t m_nUpdateCount = 0;
-  // Written by the Stop thread, read by the scan worker.
-  std::atomic<bool> m_bAbortRequested{false};
-  std::atomic<bool> m_bScanFinished{false};
   // Written by a worker, read by the UI thread: a whole integer each time.
   volatile long m_bOperationInProgress = 0;
 

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "core/message_pump.hpp"
 #include "core/registry_key.hpp"
 #include "core/settings.hpp"
 
@@ -109,9 +110,7 @@ bool CUpdateService::SendFeedback(const std::wstring& feedback) const {
 bool CUpdateService::CallWithFallback(const std::function<bool(wchar_t* server)>& call) {
   wchar_t server[kServerBufferChars] = {};
   const bool first = SafeCall(call, server);
-  PumpPendingMessages();
-  Sleep(kPauseBetweenCalls);
-  PumpPendingMessages();
+  PauseWhilePumping(kPauseBetweenCalls);
   if (first) return true;
   const std::wstring fallback = ReadFallbackHost();
   wcsncpy(server, fallback.c_str(), kServerBufferChars - 1);
@@ -126,22 +125,6 @@ bool CUpdateService::ScanLookupWithFallback(const std::wstring& request, std::ws
 bool CUpdateService::DriverLookupWithFallback(const std::wstring& hardware_id, const std::wstring& os_code,
                                               std::wstring& answer) const {
   return CallWithFallback([&](wchar_t* server) { return DriverLookup(server, hardware_id, os_code, answer); });
-}
-
-void PumpPendingMessages() {
-  MSG msg;
-  bool quit = false;
-  int quit_code = 0;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      quit = true;
-      quit_code = static_cast<int>(msg.wParam);
-      continue;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  if (quit) PostQuitMessage(quit_code);
 }
 
 }  // namespace velkor

@@ -72,9 +72,4 @@ class CUpdateService {
 // host name is ignored.
 std::wstring ReadFallbackHost();
 
-// Empties the calling thread's message queue (peek, translate, dispatch) so that
-// the windows it owns stay responsive while it waits. A quit request met on the
-// way is put back for the thread's own loop.
-void PumpPendingMessages();
-
 }  // namespace velkor

@@ -1,22 +1,33 @@
 #pragma once
-// Starting a page's work on a worker thread: normal priority, default stack,
-// running at once, the work bracketed by BeginOperation/EndOperation so that
-// navigation comes back however the work ends.
+// The flow host's threads over Win32: normal priority, default stack, running
+// at once. The handles of the threads started are kept until they end, so that
+// an owner going away can wait for its workers.
+
+#include <windows.h>
 
 #include <functional>
+#include <mutex>
+#include <vector>
 
-#include "core/operation_bracket.hpp"
+#include "core/flow_host.hpp"
 #include "platform/unique_handle.hpp"
 
 namespace velkor {
 
-// The thread's handle (to wait on or to let go); empty when the thread could not
-// be started, in which case nothing was disabled.
-UniqueKernelHandle StartWorker(OperationHost& host, std::function<void()> work);
+class Win32WorkerThreads final : public WorkerThreads {
+ public:
+  Win32WorkerThreads() = default;
+  ~Win32WorkerThreads() override = default;
+  Win32WorkerThreads(const Win32WorkerThreads&) = delete;
+  Win32WorkerThreads& operator=(const Win32WorkerThreads&) = delete;
 
-// The same thread without the bracket, for flows that take the bracket
-// themselves (the scan run does, through its parts) and for the short helper
-// threads that only pass a stop request on. An exception ends the thread quietly.
-UniqueKernelHandle StartThread(std::function<void()> work);
+  bool Start(std::function<void()> body) override;
+  // Waits until every thread started so far has ended; false on time-out.
+  bool WaitAll(DWORD timeoutMs);
+
+ private:
+  std::mutex lock_;
+  std::vector<UniqueKernelHandle> threads_;
+};
 
 }  // namespace velkor

@@ -12,7 +12,7 @@
 
 namespace velkor {
 
-class CDriverScannerApp final : public StopHandshake {
+class CDriverScannerApp final : public StopHandshake, public EngineStopTarget {
  public:
   static constexpr DWORD kAbortWaitMs = 120000;
 
@@ -27,7 +27,8 @@ class CDriverScannerApp final : public StopHandshake {
   // Asks the running worker to stop (kind 18 or 19) and waits for it to
   // acknowledge. True when it did in time; on time-out the state becomes 35.
   // Any other kind changes nothing and returns false.
-  bool RequestAbort(std::int32_t kind);
+  bool RequestAbort(std::int32_t kind) override;
+  void ClearStop() override { EngineState = kEngineRunning; }
 
   std::int32_t ReadEngineState() const override { return EngineState.load(); }
   bool AcknowledgeStop() override;

@@ -5,12 +5,13 @@
 
 namespace velkor {
 
-void ClearStaleStopRequest() { TheDriverScannerApp().EngineState = kEngineRunning; }
-
-std::int32_t ScanMachineDevices(const ProgressCallback& progress, std::size_t* dropped, bool clearStaleStop) {
-  if (clearStaleStop) ClearStaleStopRequest();
+std::int32_t ScanMachineDevices(const ProgressCallback& progress, std::size_t* dropped, StaleStop staleStop) {
+  CDriverScannerApp& engine = TheDriverScannerApp();
+  // A stop asked for when no listing ran stays at 18 until its requester
+  // gives up, and would end this listing at once.
+  if (staleStop == StaleStop::Clear) engine.ClearStop();
   WinEnumerationPlatform platform;
-  return RunDeviceScan(platform, TheDriverScannerApp(), progress, dropped);
+  return RunDeviceScan(platform, engine, progress, dropped);
 }
 
 }  // namespace velkor

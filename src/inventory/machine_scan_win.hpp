@@ -9,16 +9,17 @@
 
 namespace velkor {
 
-// Clears the engine state: a stop asked for when no listing ran stays at 18
-// until its requester gives up, and would end the next listing at once.
-void ClearStaleStopRequest();
+// Whether a stop left in the engine state is cleared before the listing.
+enum class StaleStop {
+  Clear,  // a listing of its own (the console's commands)
+  Keep,   // a flow's listing: the flow host's stop request cleared it when the
+          // run began, so a Stop pressed since still ends the listing
+};
 
 // Runs the inventory over the system with TheDriverScannerApp() as the stop
-// handshake. With clearStaleStop the engine state is cleared first; the scan
-// run clears it when it starts instead, so that a Stop pressed before its
-// listing begins still ends the listing. 32 completed, 18 stopped, 33 failed.
-// dropped (optional) receives the devices past the scan table's capacity.
+// handshake. 32 completed, 18 stopped, 33 failed. dropped (optional) receives
+// the devices past the scan table's capacity.
 std::int32_t ScanMachineDevices(const ProgressCallback& progress, std::size_t* dropped = nullptr,
-                                bool clearStaleStop = true);
+                                StaleStop staleStop = StaleStop::Clear);
 
 }  // namespace velkor

@@ -20,6 +20,22 @@ inline constexpr std::int32_t kResultBackupStopped = 19;
 inline constexpr std::int32_t kResultFailed = 33;
 inline constexpr std::int32_t kResultMissingInput = 34;
 
+// What the requesting side sees of the handshake (the process-wide engine
+// object; the flow host's stop request uses it).
+class EngineStopTarget {
+ public:
+  // Writes the stop kind into the engine state and waits for the worker's
+  // acknowledgement; true when it came in time.
+  virtual bool RequestAbort(std::int32_t kind) = 0;
+  // No stop pending: the engine state back to running. A stop asked for after
+  // an earlier run had ended stays in the state until its requester gives up;
+  // a new run must not take it for its own.
+  virtual void ClearStop() = 0;
+
+ protected:
+  ~EngineStopTarget() = default;
+};
+
 // What a worker sees of the handshake.
 class StopHandshake {
  public:

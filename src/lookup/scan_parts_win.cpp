@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "core/message_pump.hpp"
 #include "core/settings.hpp"
 #include "inventory/machine_scan_win.hpp"
 #include "inventory/os_version_code.hpp"
@@ -13,13 +14,8 @@
 
 namespace velkor {
 
-WinScanParts::WinScanParts(CApplicationState& app, const CUpdateService& network, RelaunchCommand relaunch)
-    : app_(app), network_(network), relaunch_(std::move(relaunch)) {}
-
-void WinScanParts::BeginOperation() {
-  ClearStaleStopRequest();
-  app_.BeginOperation();
-}
+WinScanParts::WinScanParts(const CUpdateService& network, RelaunchCommand relaunch)
+    : network_(network), relaunch_(std::move(relaunch)) {}
 
 LocalTime WinScanParts::Now() {
   SYSTEMTIME now{};
@@ -73,7 +69,7 @@ void WinScanParts::EndProcess() { ::ExitProcess(exitCode_); }
 
 std::int32_t WinScanParts::RunDeviceScan(const ProgressCallback& progress) {
   dropped_ = 0;
-  return ScanMachineDevices(progress, &dropped_, false);
+  return ScanMachineDevices(progress, &dropped_, StaleStop::Keep);
 }
 
 std::int32_t WinScanParts::OsVersionCode() { return GetOSVersionCode().code; }
@@ -83,6 +79,8 @@ bool WinScanParts::ScanLookupWithFallback(const std::wstring& request, std::wstr
 }
 
 void WinScanParts::SleepMilliseconds(unsigned milliseconds) { ::Sleep(milliseconds); }
+
+void WinScanParts::PumpMessages() { PumpPendingMessages(); }
 
 std::wstring WinScanParts::ReadProductValue(const wchar_t* name) { return velkor::ReadProductValue(name); }
 

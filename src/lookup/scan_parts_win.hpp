@@ -1,14 +1,13 @@
 #pragma once
-// The scan run's parts over the real system: the application's operation
-// bracket, the clock, the administrator test and the elevated re-launch, the
-// inventory with the process-wide engine object, the network component and
-// the values under the product key.
+// The scan run's parts over the real system: the clock, the administrator test
+// and the elevated re-launch, the inventory with the process-wide engine
+// object, the network component, the worker's message pump and the values
+// under the product key.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "core/application_state.hpp"
 #include "core/update_service.hpp"
 #include "lookup/scan_run.hpp"
 
@@ -16,8 +15,9 @@ namespace velkor {
 
 // How this program is started again elevated.
 struct RelaunchCommand {
-  // The program's own path as it was started (its first command-line
-  // argument); it is handed to the shell in double quotes.
+  // The running image (GetModuleFileNameW), never the command line's first
+  // word looked up again through the current folder and the search path; it
+  // is handed to the shell in double quotes.
   std::wstring program;
   // The command line after the program: "1" opens the scan page and scans.
   std::wstring parameters = L"1";
@@ -28,11 +28,8 @@ struct RelaunchCommand {
 
 class WinScanParts final : public ScanParts {
  public:
-  WinScanParts(CApplicationState& app, const CUpdateService& network, RelaunchCommand relaunch);
+  WinScanParts(const CUpdateService& network, RelaunchCommand relaunch);
 
-  // A run starts with no stop pending; from here on a Stop reaches the listing.
-  void BeginOperation() override;
-  void EndOperation() override { app_.EndOperation(); }
   LocalTime Now() override;
   bool IsFullAdministrator() override;
   int WindowsMajorVersion() override;
@@ -44,6 +41,7 @@ class WinScanParts final : public ScanParts {
   bool NetworkLoaded() override { return network_.IsLoaded(); }
   bool ScanLookupWithFallback(const std::wstring& request, std::wstring& answer) override;
   void SleepMilliseconds(unsigned milliseconds) override;
+  void PumpMessages() override;
   std::wstring ReadProductValue(const wchar_t* name) override;
   void WriteProductValue(const wchar_t* name, const std::wstring& text) override;
 
@@ -54,7 +52,6 @@ class WinScanParts final : public ScanParts {
   std::size_t DroppedDevices() const { return dropped_; }
 
  private:
-  CApplicationState& app_;
   const CUpdateService& network_;
   RelaunchCommand relaunch_;
   unsigned exitCode_ = 0;

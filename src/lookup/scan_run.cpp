@@ -27,46 +27,11 @@ constexpr wchar_t kFileMissing[] = L"Velkor has a file missing. Please re-instal
 constexpr int kFirstVistaMajor = 6;
 constexpr int kRetryPauses = 10;
 
-// EndOperation on every way out of the run, except when the process is being
-// replaced by its elevated instance.
-class OperationGuard {
- public:
-  explicit OperationGuard(ScanParts& parts) : parts_(parts) { parts_.BeginOperation(); }
-  ~OperationGuard() {
-    if (!active_) return;
-    try {
-      parts_.EndOperation();
-    } catch (...) {
-      // A worker has nobody to report to; the run ends quietly.
-    }
-  }
-  OperationGuard(const OperationGuard&) = delete;
-  OperationGuard& operator=(const OperationGuard&) = delete;
-  void Dismiss() { active_ = false; }
-
- private:
-  ScanParts& parts_;
-  bool active_ = true;
-};
-
 }  // namespace
 
-ScanOutcome ScanRun::Run() {
-  ScanOutcome outcome;
-  try {
-    state_.abortRequested = false;
-    m_bScanStopRequested = false;
-    OperationGuard bracket(parts_);
-    try {
-      RunSteps(outcome);
-    } catch (...) {
-      outcome.threw = true;
-    }
-    if (outcome.relaunched) bracket.Dismiss();
-  } catch (...) {
-    outcome.threw = true;
-  }
-  return outcome;
+FlowEnd ScanRun::Run(ScanOutcome& outcome) {
+  RunSteps(outcome);
+  return outcome.relaunched ? FlowEnd::KeepOperation : FlowEnd::Done;
 }
 
 void ScanRun::RunSteps(ScanOutcome& outcome) {
@@ -90,31 +55,31 @@ void ScanRun::RunSteps(ScanOutcome& outcome) {
 
   view_.SetStatusText(kScanInProgress);
   view_.SetCurrentDeviceText(L"");
-  state_.abortRequested = false;
-  state_.scanFinished = false;
-  parts_.RefillClassificationSets(state_.sets);
+  stop_.ClearPassedOn();
+  result_.m_bScanFinished = false;
+  parts_.RefillClassificationSets(result_.m_Sets);
 
   // A new scan starts from empty tables: the old device table goes, and with it
   // the update table it owns; the list of updates refers to it, so it goes too.
-  state_.deviceCount = 0;
-  state_.updateCount = 0;
+  result_.m_nDeviceCount = 0;
+  result_.m_nUpdateCount = 0;
   view_.SetProgress(0);
-  state_.devices = RecordTable(kDeviceTableCapacity);
-  state_.updateList.clear();
-  DeviceTableFiller filler(state_.devices);
+  result_.m_Devices = RecordTable(kDeviceTableCapacity);
+  result_.m_UpdateList.clear();
+  DeviceTableFiller filler(result_.m_Devices);
   const ProgressCallback progress = [&](const DeviceRecord* record, int percent) {
     if (record != nullptr && filler.Add(*record)) {
       view_.SetCurrentDeviceText(record->Name);
-      state_.deviceCount = filler.Count();
+      result_.m_nDeviceCount = filler.Count();
     }
     view_.SetProgress(percent);
   };
   outcome.inventoryResult = parts_.RunDeviceScan(progress);
   if (outcome.inventoryResult == kResultCompleted) {
-    state_.scanFinished = true;
+    result_.m_bScanFinished = true;
     view_.SetCurrentDeviceText(kScanCompleted);
   } else if (outcome.inventoryResult == kResultScanStopped) {
-    state_.scanFinished = true;
+    result_.m_bScanFinished = true;
     view_.SetCurrentDeviceText(kScanAborted);
   }
 
@@ -131,7 +96,7 @@ void ScanRun::RunSteps(ScanOutcome& outcome) {
   if (!inventoryFailed) {
     view_.SetCurrentDeviceText(L"");
     view_.SetScanPhase(2);
-    if (m_bScanStopRequested || state_.abortRequested) {
+    if (stop_.Pressed() || stop_.PassedOn()) {
       outcome.stopped = true;
     } else {
       Exchange(outcome, start);
@@ -140,15 +105,16 @@ void ScanRun::RunSteps(ScanOutcome& outcome) {
 
   view_.StopAnimation();
 
-  if (state_.scanFinished) StoreCounts(outcome);
+  if (result_.m_bScanFinished) StoreCounts(outcome);
 
-  m_bScanStopRequested = false;
+  stop_.Forget();
 }
 
 void ScanRun::Exchange(ScanOutcome& outcome, const LocalTime& start) {
   view_.SetStatusText(kCollecting);
-  state_.xml.BuildScanRequest(state_.devices, state_.deviceCount, parts_.OsVersionCode(), state_.document);
-  const std::wstring request = state_.document.DocumentText();
+  result_.m_Xml.BuildScanRequest(result_.m_Devices, result_.m_nDeviceCount, parts_.OsVersionCode(),
+                                 result_.m_XmlDocument);
+  const std::wstring request = result_.m_XmlDocument.DocumentText();
   view_.SetStatusText(kSending);
   view_.FocusStopButton();
 
@@ -157,7 +123,7 @@ void ScanRun::Exchange(ScanOutcome& outcome, const LocalTime& start) {
     view_.ShowMessage(kFileMissing, true);
     return;
   }
-  if (m_bScanStopRequested) {
+  if (stop_.Pressed()) {
     outcome.stopped = true;
     view_.ShowHomePage();
     return;
@@ -165,15 +131,15 @@ void ScanRun::Exchange(ScanOutcome& outcome, const LocalTime& start) {
 
   // From here on the exchange runs to its end.
   view_.SetStopEnabled(false);
-  view_.PumpMessages();
+  parts_.PumpMessages();
   std::wstring answer;
   outcome.requestSent = true;
   bool answered = parts_.ScanLookupWithFallback(request, answer);
-  view_.PumpMessages();
+  parts_.PumpMessages();
   if (!answered) {
     for (int i = 0; i < kRetryPauses; ++i) {
       parts_.SleepMilliseconds(1);
-      view_.PumpMessages();
+      parts_.PumpMessages();
     }
     answer.clear();
     answered = parts_.ScanLookupWithFallback(request, answer);
@@ -185,22 +151,23 @@ void ScanRun::Exchange(ScanOutcome& outcome, const LocalTime& start) {
   // A failed exchange reads as an answer without updates.
   if (!answered) answer.clear();
 
-  state_.devices[0].Next = std::make_unique<RecordTable>(kDeviceTableCapacity);
-  state_.xml.ReadScanAnswer(state_.document, answer,
-                            UpdateMatchTables{state_.devices, state_.deviceCount, state_.sets,
-                                              *state_.devices[0].Next, state_.updateCount, state_.updateList});
+  ScanResult& r = result_;
+  r.m_Devices[0].Next = std::make_unique<RecordTable>(kDeviceTableCapacity);
+  r.m_Xml.ReadScanAnswer(r.m_XmlDocument, answer,
+                         UpdateMatchTables{r.m_Devices, r.m_nDeviceCount, r.m_Sets, *r.m_Devices[0].Next,
+                                           r.m_nUpdateCount, r.m_UpdateList});
 
   const LocalTime end = parts_.Now();
-  state_.scanStartTime.clear();
-  state_.scanDuration.clear();
-  state_.scanTotal.clear();
+  r.m_strScanStartTime.clear();
+  r.m_strScanDuration.clear();
+  r.m_strScanTotal.clear();
   if (start.valid && end.valid) {
-    state_.lastScan.clear();
-    state_.scanStartTime = FormatClockTime(start);
-    state_.lastScan = FormatLongDateTime(start);
-    parts_.WriteProductValue(L"LastScan", state_.lastScan);
-    state_.scanDuration = FormatDuration(start, end);
-    state_.scanTotal = std::to_wstring(state_.deviceCount);
+    r.m_strLastScan.clear();
+    r.m_strScanStartTime = FormatClockTime(start);
+    r.m_strLastScan = FormatLongDateTime(start);
+    parts_.WriteProductValue(L"LastScan", r.m_strLastScan);
+    r.m_strScanDuration = FormatDuration(start, end);
+    r.m_strScanTotal = std::to_wstring(r.m_nDeviceCount);
   }
 }
 
@@ -209,20 +176,20 @@ void ScanRun::StoreCounts(ScanOutcome& outcome) {
   const bool noneStored = storedTotal.empty() || AsciiEqualsNoCase(storedTotal, L"0");
   // Counts that were never checked with the service must not replace counts
   // that were: a missing network component counts as an unreachable service.
-  const bool complete = !m_bScanStopRequested && !outcome.connectionFailed && !outcome.networkMissing;
-  if (complete || noneStored || state_.updateCount > 0) {
-    const std::int32_t outOfDate = state_.updateCount;
-    const std::int32_t upToDate = state_.deviceCount - state_.updateCount;
-    const std::int32_t total = state_.deviceCount;
+  const bool complete = !stop_.Pressed() && !outcome.connectionFailed && !outcome.networkMissing;
+  if (complete || noneStored || result_.m_nUpdateCount > 0) {
+    const std::int32_t outOfDate = result_.m_nUpdateCount;
+    const std::int32_t upToDate = result_.m_nDeviceCount - result_.m_nUpdateCount;
+    const std::int32_t total = result_.m_nDeviceCount;
     parts_.WriteProductValue(L"OutofDate", std::to_wstring(outOfDate));
     parts_.WriteProductValue(L"UpToDate", std::to_wstring(upToDate));
     parts_.WriteProductValue(L"TotalDrivers", std::to_wstring(total));
-    state_.homeOutOfDate = outOfDate;
-    state_.homeUpToDate = upToDate;
-    state_.homeTotal = total;
+    result_.m_nHomeOutOfDate = outOfDate;
+    result_.m_nHomeUpToDate = upToDate;
+    result_.m_nHomeTotal = total;
     outcome.countsStored = true;
   }
-  if (state_.updateCount > 0) {
+  if (result_.m_nUpdateCount > 0) {
     view_.PopulateResults();
     view_.ShowResultPage();
   } else {
@@ -230,9 +197,8 @@ void ScanRun::StoreCounts(ScanOutcome& outcome) {
   }
 }
 
-void ScanRun::RequestStop(const std::function<bool()>& requestAbort) {
-  state_.abortRequested = true;
-  if (requestAbort()) state_.scanFinished = true;
+void ScanRun::OnStopAnswered(bool acknowledged) {
+  if (acknowledged) result_.m_bScanFinished = true;
 }
 
 }  // namespace velkor

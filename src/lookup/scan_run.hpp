@@ -3,28 +3,29 @@
 // service, reads the answer into the update table, records when the scan ran
 // and how many drivers are out of date, and hands over to the next page.
 //
-// The scan page's worker runs it and so does the console's scan command. What
-// the run shows and asks goes through ScanView; what it needs from the machine,
-// the service and the stored values goes through ScanParts. Both front ends
-// supply their own; tests supply fakes and read every text and stored value.
+// A flow: the flow host runs it (core/flow_host.hpp) on the scan page's worker
+// or, for the console's scan command, on the calling thread, inside the
+// operation bracket and with the host's stop request. What the run shows and
+// asks goes through ScanView; what it needs from the machine, the service and
+// the stored values goes through ScanParts; what it leaves behind is one
+// ScanResult. Both front ends supply their own view and parts; tests supply
+// fakes and read every text and stored value.
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "base/time_text.hpp"
+#include "core/flow_host.hpp"
+#include "core/stop_request.hpp"
 #include "inventory/classification.hpp"
 #include "inventory/device_enumeration.hpp"
-#include "inventory/device_record.hpp"
-#include "lookup/markup_document.hpp"
-#include "lookup/update_lookup.hpp"
+#include "lookup/scan_result.hpp"
 
 namespace velkor {
 
 // What the run shows. Every call comes from the worker thread; the window's
-// implementation forwards to its controls synchronously.
+// implementation hands each to the UI dispatcher.
 class ScanView {
  public:
   virtual ~ScanView() = default;
@@ -47,8 +48,6 @@ class ScanView {
   virtual void ShowMessage(const std::wstring& text, bool ownedByPage) = 0;
   // A Yes/No question in the framework's box; true for Yes.
   virtual bool AskYesNo(const std::wstring& text) = 0;
-  // Empties the worker thread's message queue.
-  virtual void PumpMessages() = 0;
   // Fills the result list from the scan (the result page's PopulateResults).
   virtual void PopulateResults() = 0;
   virtual void ShowResultPage() = 0;
@@ -61,9 +60,6 @@ class ScanView {
 class ScanParts {
  public:
   virtual ~ScanParts() = default;
-  // The operation bracket of the application (close and navigation disabled).
-  virtual void BeginOperation() = 0;
-  virtual void EndOperation() = 0;
   virtual LocalTime Now() = 0;
   // An administrator with full rights (elevated where the system elevates).
   virtual bool IsFullAdministrator() = 0;
@@ -76,10 +72,10 @@ class ScanParts {
   virtual void EndProcess() = 0;
   // Refills the application's classification sets.
   virtual void RefillClassificationSets(ClassificationSets& sets) = 0;
-  // Sets the engine mode to scanning, clears the engine state (a Stop pressed
-  // after an earlier listing had ended leaves 18 there until its requester
-  // gives up) and runs the inventory; the callback gets every device as
-  // RunDeviceScan reports it. 32 completed, 18 stopped, 33 failed.
+  // Sets the engine mode to scanning and runs the inventory (the stop request
+  // cleared the engine state when the run began, so a Stop pressed since ends
+  // the listing); the callback gets every device as RunDeviceScan reports it.
+  // 32 completed, 18 stopped, 33 failed.
   virtual std::int32_t RunDeviceScan(const ProgressCallback& progress) = 0;
   // The OS version code that goes into the request.
   virtual std::int32_t OsVersionCode() = 0;
@@ -89,32 +85,11 @@ class ScanParts {
   // with the fallback host. False when both failed.
   virtual bool ScanLookupWithFallback(const std::wstring& request, std::wstring& answer) = 0;
   virtual void SleepMilliseconds(unsigned milliseconds) = 0;
+  // Empties the worker thread's message queue.
+  virtual void PumpMessages() = 0;
   // Values under the product key ("LastScan", "OutofDate", "UpToDate", "TotalDrivers").
   virtual std::wstring ReadProductValue(const wchar_t* name) = 0;
   virtual void WriteProductValue(const wchar_t* name, const std::wstring& text) = 0;
-};
-
-// The application state the run reads and fills. The owner (the main window's
-// state or the console command) keeps these alive across runs.
-struct ScanRunState {
-  RecordTable& devices;             // created anew by each run (2048 slots)
-  std::int32_t& deviceCount;        // m_nDeviceCount
-  std::int32_t& updateCount;        // m_nUpdateCount
-  std::atomic<bool>& abortRequested;  // m_bAbortRequested
-  std::atomic<bool>& scanFinished;    // m_bScanFinished
-  ClassificationSets& sets;
-  CXml& xml;                         // m_Xml
-  CMarkup& document;                 // the document m_Xml works in
-  std::vector<std::wstring>& updateList;
-  // The result page's summary texts.
-  std::wstring& scanStartTime;  // m_strScanStartTime
-  std::wstring& scanDuration;   // m_strScanDuration
-  std::wstring& scanTotal;      // m_strScanTotal
-  // The home page's values.
-  std::wstring& lastScan;          // m_strLastScan
-  std::int32_t& homeOutOfDate;     // m_nHomeOutOfDate
-  std::int32_t& homeUpToDate;      // m_nHomeUpToDate
-  std::int32_t& homeTotal;         // m_nHomeTotal
 };
 
 // How a run ended, for the console's exit code and for tests.
@@ -126,24 +101,23 @@ struct ScanOutcome {
   bool stopped = false;     // the run saw the Stop request (during or after the listing)
   bool countsStored = false;
   bool relaunched = false;  // an elevated instance took over; nothing else ran
-  bool threw = false;       // an unexpected exception ended the run
+  bool threw = false;       // an unexpected exception ended the run (the flow host says so)
 };
 
 class ScanRun {
  public:
-  ScanRun(ScanView& view, ScanParts& parts, ScanRunState& state) : view_(view), parts_(parts), state_(state) {}
+  ScanRun(ScanView& view, ScanParts& parts, ScanResult& result, StopRequest& stop)
+      : view_(view), parts_(parts), result_(result), stop_(stop) {}
 
-  // The worker: the whole run in order. Never throws.
-  ScanOutcome Run();
+  // The worker: the whole run in order, filling `outcome` as it goes. Run by
+  // the flow host; KeepOperation when an elevated instance takes over (the
+  // process is ending, navigation stays off).
+  FlowEnd Run(ScanOutcome& outcome);
 
-  // The Stop button's short thread: sets the abort flag and asks the inventory
-  // to stop with requestAbort (RequestAbort(18) of the engine); when it was
-  // acknowledged the inventory counts as finished. The Stop button itself sets
-  // m_bScanStopRequested before it starts this thread.
-  void RequestStop(const std::function<bool()>& requestAbort);
+  // The stop thread's answer (FlowHost::RequestStop with the scan's kind):
+  // when the inventory acknowledged the stop, it counts as finished.
+  void OnStopAnswered(bool acknowledged);
 
-  // m_bScanStopRequested: set by the Stop button, polled by the worker.
-  std::atomic<bool> m_bScanStopRequested{false};
   // m_bScanForBackup: list the devices only and go back to the backup page.
   std::atomic<bool> m_bScanForBackup{false};
 
@@ -156,7 +130,8 @@ class ScanRun {
 
   ScanView& view_;
   ScanParts& parts_;
-  ScanRunState& state_;
+  ScanResult& result_;
+  StopRequest& stop_;
 };
 
 }  // namespace velkor

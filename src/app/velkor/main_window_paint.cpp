@@ -4,6 +4,7 @@
 
 #include "app/velkor/velkor_app.hpp"
 #include "app/velkor/velkor_dlg.hpp"
+#include "platform/gdi_handles.hpp"
 #include "ui/resources/ui_resource_ids.h"
 
 namespace velkor {
@@ -21,7 +22,7 @@ void CVelkorDlg::Paint() {
     // Minimised: only the application icon, centred.
     const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, m_hIconLarge);
+    DrawIcon(dc, x, y, m_hIconLarge.get());
     EndPaint(m_hWnd, &paint);
     return;
   }
@@ -38,12 +39,9 @@ void CVelkorDlg::Paint() {
     // The header and band run over the borders' top parts.
     DrawSkinBitmap(out, IDB_FRAME_HEADER, 9, 0, 9, 0, client.right - 18, 34);
     DrawSkinBitmap(out, IDB_FRAME_BAND, 9, 34, 9, 0, client.right - 18, 81);
-    HICON icon = static_cast<HICON>(
-        LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 24, 24, LR_DEFAULTCOLOR));
-    if (icon != nullptr) {
-      DrawIconEx(out, 9, 4, icon, 24, 24, 0, nullptr, DI_NORMAL);
-      DestroyIcon(icon);
-    }
+    const UniqueIcon icon(static_cast<HICON>(
+        LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 24, 24, LR_DEFAULTCOLOR)));
+    if (icon) DrawIconEx(out, 9, 4, icon.get(), 24, 24, 0, nullptr, DI_NORMAL);
     RECT name{43, 6, 400, 30};
     DrawPageText(out, m_PageFonts, m_App.m_TextTable.GetAppName(), name, RGB(255, 255, 255), 3);
   }

@@ -6,7 +6,10 @@
 
 #include "app/velkor/velkor_app.hpp"
 #include "base/text.hpp"
+#include "core/settings.hpp"
+#include "core/shell_folders.hpp"
 #include "core/single_instance.hpp"
+#include "inventory/driver_scanner_app.hpp"
 #include "inventory/system_information.hpp"
 #include "ui/controls/skin_control.hpp"
 #include "ui/pages/product_links.hpp"
@@ -21,31 +24,17 @@ constexpr int kWindowHeight = 581;
 constexpr int kHeaderHeight = 34;
 constexpr RECT kPageArea{13, 115, 13 + kPageWidth, 115 + kPageHeight};
 constexpr int kHelpMenuOffset = 81;
-// A scan run's hand-over to the UI thread: wParam is the ScanHandOver.
-constexpr UINT kMsgScanHandOver = WM_APP + 0x330;
-
-// The program's own path as it was started: the first command-line argument.
-std::wstring StartedProgramPath() {
-  int count = 0;
-  std::wstring path;
-  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    if (count > 0 && argv[0] != nullptr) path = argv[0];
-    LocalFree(argv);
-  }
-  if (path.empty()) {
-    wchar_t module[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) path.assign(module, length);
-  }
-  return path;
-}
-
 }  // namespace
 
 HFONT AppPageFonts::SharedFont(int number) const { return m_App.Font(number); }
 
 CVelkorDlg::CVelkorDlg(CVelkorApp& app)
-    : CApplicationState(app.m_TextTable.GetAppName()), m_PageFonts(app), m_App(app) {}
+    : CApplicationState(app.m_TextTable.GetAppName()),
+      m_Flows(*this, &TheDriverScannerApp(), m_Threads),
+      m_PageFonts(app),
+      m_App(app) {
+  LoadStoredScanRecord(m_Scan, [](const wchar_t* name) { return ReadProductValue(name); });
+}
 
 CVelkorDlg::~CVelkorDlg() {
   m_TrayIcon.Remove();
@@ -56,8 +45,6 @@ CVelkorDlg::~CVelkorDlg() {
   m_DownloadPopup.reset();
   m_BackupPopup.reset();
   m_Overlay.reset();
-  if (m_hIconLarge != nullptr) DestroyIcon(m_hIconLarge);
-  if (m_hIconSmall != nullptr) DestroyIcon(m_hIconSmall);
 }
 
 // The window runs in a loop of our own, so that keys can be discarded before
@@ -133,11 +120,11 @@ void CVelkorDlg::OnInitDialog() {
   m_bOverlayShown = false;
   const std::wstring appName = m_App.m_TextTable.GetAppName();
   SetSkinFaceName(m_App.FaceName());
-  m_hIconLarge = static_cast<HICON>(
-      LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
-  m_hIconSmall = static_cast<HICON>(
-      LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-  m_TrayIcon.Create(m_hWnd, m_hIconSmall, appName, IDR_TRAY_MENU, ID_TRAY_RESTORE);
+  m_hIconLarge.reset(static_cast<HICON>(
+      LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+  m_hIconSmall.reset(static_cast<HICON>(
+      LoadImageW(m_App.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+  m_TrayIcon.Create(m_hWnd, m_hIconSmall.get(), appName, IDR_TRAY_MENU, ID_TRAY_RESTORE);
   SetWindowTextW(m_hWnd, appName.c_str());
 
   wchar_t about[128] = {};
@@ -147,8 +134,8 @@ void CVelkorDlg::OnInitDialog() {
       AppendMenuW(system, MF_STRING, IDM_ABOUTBOX, about);
     }
   }
-  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIconLarge));
-  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIconLarge.get()));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconSmall.get()));
 
   SetWindowPos(m_hWnd, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyRoundedRegion(m_hWnd, kWindowWidth, kWindowHeight);
@@ -189,39 +176,25 @@ void CVelkorDlg::CreateHeader() {
 void CVelkorDlg::CreatePages() {
   SelectNavigation(&m_HomeButton);
   CTextTable& texts = m_App.m_TextTable;
-  m_HomePage = std::make_unique<CWelcomeDlg>(m_PageFonts, texts, [this] {
-    m_nUpdateCount = 0;
+  m_HomePage = std::make_unique<CWelcomeDlg>(m_PageFonts, texts, m_Scan, [this] {
+    m_Scan.m_nUpdateCount = 0;
     ShowPage(m_ScanPage.get());
   });
-  m_ScanPage = std::make_unique<CScanProgDlg>(m_PageFonts, texts, texts.GetAppName(), &m_ClassImageList);
-  ScanResultState results;
-  results.devices = &m_Devices;
-  results.deviceCount = &m_nDeviceCount;
-  results.updateCount = &m_nUpdateCount;
-  results.scanFinished = &m_bScanFinished;
-  results.updateList = &m_UpdateList;
-  results.downloadList = &m_DownloadList;
-  results.scanStartTime = &m_strScanStartTime;
-  results.scanDuration = &m_strScanDuration;
-  results.scanTotal = &m_strScanTotal;
-  results.classImages = &m_ClassImageList;
-  results.rowToDevice = &m_RowToDevice;
-  results.shownDevices = &m_strShownDevices;
+  m_ScanPage = std::make_unique<CScanProgDlg>(m_PageFonts, texts, texts.GetAppName(),
+                                              ScanPageLinks{m_Ui, m_Flows, *this, &m_ClassImageList});
   ResultPageActions actions;
-  actions.download = [this](std::int32_t device, int row) {
-    // The download pop-up takes the remembered driver when its flow runs.
-    m_DownloadRequest = {device, row};
+  actions.download = [this](std::int32_t, int row) {
     m_nPopupArg = row;
-    OpenPopup(10);
+    OpenPopup(PopupKind::Download);
   };
   actions.install = [this](int row) {
-    m_nInstallRow = row;
     m_nPopupArg = row;
-    OpenPopup(5);
+    OpenPopup(PopupKind::InstallConfirm);
   };
   actions.details = [this](std::int32_t device) { ShowDriverDetails(device); };
-  actions.feedback = [this] { OpenPopup(8); };
-  m_ResultPage = std::make_unique<CScanResultDlg>(m_PageFonts, texts, results, std::move(actions));
+  actions.feedback = [this] { OpenPopup(PopupKind::Feedback); };
+  m_ResultPage = std::make_unique<CScanResultDlg>(
+      m_PageFonts, texts, ResultPageLinks{m_Scan, m_DownloadList, &m_ClassImageList}, std::move(actions));
   m_ResultPage->m_OnVisibility = [this](bool visible) { OnResultPageVisibility(visible); };
   m_BackupPage = std::make_unique<CBackupDlg>(m_PageFonts, texts);
   m_RestorePage = std::make_unique<CRestoreDlg>(m_PageFonts, texts);
@@ -240,54 +213,59 @@ void CVelkorDlg::CreatePages() {
   m_DownloadPopup = std::make_unique<CDownloadDlg>(m_PageFonts, *this, texts);
   m_BackupPopup = std::make_unique<CNagBackupDlg>(m_PageFonts, *this, texts);
   struct Kind {
-    int kind;
+    PopupKind kind;
     CGlobalUINag* popup;
   };
-  for (const Kind& kind : {Kind{5, m_InstallPopup.get()}, Kind{8, m_FeedbackPopup.get()},
-                           Kind{9, m_DetailsPopup.get()}, Kind{10, m_DownloadPopup.get()},
-                           Kind{11, m_BackupPopup.get()}}) {
+  for (const Kind& kind : {Kind{PopupKind::InstallConfirm, m_InstallPopup.get()},
+                           Kind{PopupKind::Feedback, m_FeedbackPopup.get()},
+                           Kind{PopupKind::DriverDetails, m_DetailsPopup.get()},
+                           Kind{PopupKind::Download, m_DownloadPopup.get()},
+                           Kind{PopupKind::BackupBeforeInstall, m_BackupPopup.get()}}) {
     if (kind.popup->Create(m_Overlay->hwnd(), m_App.Instance())) m_Overlay->AddPopup(kind.kind, *kind.popup);
   }
 }
 
 void CVelkorDlg::CreateScanRun() {
-  m_ScanParts = std::make_unique<WinScanParts>(*this, m_App.m_Service, RelaunchCommand{StartedProgramPath()});
-  m_ScanState = std::make_unique<ScanRunState>(ScanRunState{
-      m_Devices, m_nDeviceCount, m_nUpdateCount, m_bAbortRequested, m_bScanFinished, m_Sets, m_Xml, m_XmlDocument,
-      m_UpdateList, m_strScanStartTime, m_strScanDuration, m_strScanTotal, m_HomePage->m_strLastScan,
-      m_HomePage->m_nHomeOutOfDate, m_HomePage->m_nHomeUpToDate, m_HomePage->m_nHomeTotal});
-  m_ScanRun = std::make_unique<ScanRun>(*m_ScanPage, *m_ScanParts, *m_ScanState);
-  HWND window = m_hWnd;
-  m_ScanPage->SetRun(m_ScanRun.get(), [window](ScanHandOver step) {
-    SendMessageW(window, kMsgScanHandOver, static_cast<WPARAM>(step), 0);
-  });
+  m_ScanParts = std::make_unique<WinScanParts>(m_App.m_Service, RelaunchCommand{GetProgramModulePath()});
+  m_ScanRun = std::make_unique<ScanRun>(*m_ScanPage, *m_ScanParts, m_Scan, m_Flows.Stop());
+  m_ScanPage->SetRun(m_ScanRun.get());
 }
 
-void CVelkorDlg::OnScanHandOver(ScanHandOver step) {
-  switch (step) {
-    case ScanHandOver::PopulateResults:
-      m_ResultPage->PopulateResults();
-      break;
-    case ScanHandOver::ResultPage:
-      ShowPage(m_ResultPage.get());
-      break;
-    case ScanHandOver::HomePage:
+void CVelkorDlg::ShowPageOf(PageId page) {
+  switch (page) {
+    case PageId::Home:
       SelectNavigation(&m_HomeButton);
       ShowPage(m_HomePage.get());
       break;
-    case ScanHandOver::BackupPage:
+    case PageId::Scan:
+      ShowPage(m_ScanPage.get());
+      break;
+    case PageId::Result:
+      ShowPage(m_ResultPage.get());
+      break;
+    case PageId::Backup:
       SelectNavigation(&m_BackupButton);
       ShowPage(m_BackupPage.get());
+      break;
+    case PageId::Restore:
+      SelectNavigation(&m_RestoreButton);
+      ShowPage(m_RestorePage.get());
+      break;
+    case PageId::Settings:
+      SelectNavigation(&m_SettingsButton);
+      ShowPage(m_SettingsPage.get());
       break;
   }
 }
 
+void CVelkorDlg::PopulateResults() { m_ResultPage->PopulateResults(); }
+
 void CVelkorDlg::ShowDriverDetails(std::int32_t device) {
-  const DeviceRecord* record = m_Devices.Slot(device);
+  const DeviceRecord* record = m_Scan.m_Devices.Slot(device);
   if (record == nullptr || m_DetailsPopup == nullptr) return;
   m_DetailsPopup->ShowDevice(*record);
   m_nPopupArg = device;
-  OpenPopup(9);
+  OpenPopup(PopupKind::DriverDetails);
 }
 
 void CVelkorDlg::ShowFirstPage() {
@@ -295,16 +273,16 @@ void CVelkorDlg::ShowFirstPage() {
   if (mode == 0 && AsciiEqualsNoCase(Trim(m_Settings.Get(kSettingAutoScan)), L"1")) mode = 1;
   switch (mode) {
     case 1:
-      m_nUpdateCount = 0;
+      m_Scan.m_nUpdateCount = 0;
       ShowPage(m_ScanPage.get());
       break;
     case 2:
-      m_nUpdateCount = 0;
+      m_Scan.m_nUpdateCount = 0;
       SelectNavigation(&m_BackupButton);
       ShowPage(m_BackupPage.get());
       break;
     case 3:
-      m_nUpdateCount = 0;
+      m_Scan.m_nUpdateCount = 0;
       SelectNavigation(&m_RestoreButton);
       ShowPage(m_RestorePage.get());
       break;
@@ -322,7 +300,7 @@ void CVelkorDlg::ShowPage(CGlobalUI* page) {
   ShowWindow(page->hwnd(), SW_SHOW);
 }
 
-void CVelkorDlg::OpenPopup(int kind) {
+void CVelkorDlg::OpenPopup(PopupKind kind) {
   m_nPopupKind = kind;
   // Fully opaque, but layered, so that the overlay's dimming composes over it.
   SetWindowAlpha(m_hWnd, 255);
@@ -330,7 +308,7 @@ void CVelkorDlg::OpenPopup(int kind) {
   if (m_Overlay != nullptr) m_Overlay->ShowOverOwner();
 }
 
-void CVelkorDlg::ShowPopupInPlace(int kind) {
+void CVelkorDlg::ShowPopupInPlace(PopupKind kind) {
   m_nPopupKind = kind;
   if (m_Overlay != nullptr) m_Overlay->ShowOverOwner();
 }
@@ -368,10 +346,10 @@ void CVelkorDlg::ShowHelpMenu() {
 void CVelkorDlg::ShowAbout(bool fromSystemMenu) {
   if (fromSystemMenu) {
     if (m_bOverlayShown || m_bPopupShown) return;
-    ShowPopupInPlace(0);
+    ShowPopupInPlace(PopupKind::None);
   } else {
     if (m_bOverlayShown) return;
-    OpenPopup(0);
+    OpenPopup(PopupKind::None);
   }
   CTextTable& texts = m_App.m_TextTable;
   const std::wstring appName = texts.GetAppName();
@@ -449,7 +427,7 @@ bool CVelkorDlg::OnCommand(int id) {
       OpenWebPage(kHelpPageUrl);
       return true;
     case ID_HELP_REPORTFEEDBACK:
-      OpenPopup(8);
+      OpenPopup(PopupKind::Feedback);
       return true;
     case ID_HELP_CHECKFORUPDATE:
       // The self-update check comes with its own flow.
@@ -527,9 +505,6 @@ INT_PTR CVelkorDlg::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, bo
         return 0;
       }
       break;
-    case kMsgScanHandOver:
-      OnScanHandOver(static_cast<ScanHandOver>(wparam));
-      return 0;
     case kMsgTrayNotify:
       if (m_TrayIcon.OnNotify(lparam, m_App.Instance())) return 0;
       break;
@@ -550,7 +525,16 @@ void CVelkorDlg::OnBringToFront(WPARAM marker) {
   SetForegroundWindow(m_hWnd);
 }
 
+// The bracket's window parts run on the UI thread, whichever thread takes the bracket.
 void CVelkorDlg::SetCloseEnabled(bool enabled) {
+  m_Ui.Invoke([this, enabled] { EnableClose(enabled); });
+}
+
+void CVelkorDlg::SetNavigationEnabled(bool enabled) {
+  m_Ui.Invoke([this, enabled] { EnableNavigation(enabled); });
+}
+
+void CVelkorDlg::EnableClose(bool enabled) {
   if (m_hWnd == nullptr) return;
   if (m_CloseButton.hwnd() != nullptr) EnableWindow(m_CloseButton.hwnd(), enabled);
   if (HMENU menu = GetSystemMenu(m_hWnd, FALSE)) {
@@ -558,7 +542,7 @@ void CVelkorDlg::SetCloseEnabled(bool enabled) {
   }
 }
 
-void CVelkorDlg::SetNavigationEnabled(bool enabled) {
+void CVelkorDlg::EnableNavigation(bool enabled) {
   for (CCustomHoverButton* button : m_NavigationButtons) {
     if (button->hwnd() != nullptr) EnableWindow(button->hwnd(), enabled);
   }

@@ -13,16 +13,19 @@
 #include <vector>
 
 #include "core/application_state.hpp"
-#include "inventory/classification.hpp"
-#include "lookup/markup_document.hpp"
+#include "core/flow_host.hpp"
+#include "core/window_dispatcher.hpp"
+#include "core/worker_thread.hpp"
+#include "platform/gdi_handles.hpp"
 #include "lookup/scan_parts_win.hpp"
+#include "lookup/scan_result.hpp"
 #include "lookup/scan_run.hpp"
-#include "lookup/update_lookup.hpp"
 #include "ui/controls/class_images.hpp"
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/controls/tray_icon.hpp"
 #include "ui/pages/home_page.hpp"
 #include "ui/pages/overlay.hpp"
+#include "ui/pages/page_navigator.hpp"
 #include "ui/pages/popups.hpp"
 #include "ui/pages/result_page.hpp"
 #include "ui/pages/scan_page.hpp"
@@ -43,7 +46,7 @@ class AppPageFonts : public PageFonts {
   const CVelkorApp& m_App;
 };
 
-class CVelkorDlg : public CApplicationState, public PopupHost {
+class CVelkorDlg : public CApplicationState, public PopupHost, public PageNavigator {
  public:
   explicit CVelkorDlg(CVelkorApp& app);
   ~CVelkorDlg() override;
@@ -57,34 +60,29 @@ class CVelkorDlg : public CApplicationState, public PopupHost {
   void ShowPage(CGlobalUI* page);
   // Shows the overlay with the pop-up of `kind` over the main window, which is
   // first centred on the screen.
-  void OpenPopup(int kind);
+  void OpenPopup(PopupKind kind);
   // The same without moving the main window.
-  void ShowPopupInPlace(int kind);
+  void ShowPopupInPlace(PopupKind kind);
+
+  // PageNavigator (UI thread)
+  void ShowPageOf(PageId page) override;
+  void PopulateResults() override;
 
   // PopupHost
   HWND MainWindow() const override { return m_hWnd; }
-  int PopupKind() const override { return m_nPopupKind; }
+  PopupKind ShownPopup() const override { return m_nPopupKind; }
   void SetOverlayShown(bool shown) override { m_bOverlayShown = shown; }
   void SetPopupShown(bool shown) override { m_bPopupShown = shown; }
   void OnOverlayHidden() override;
 
-  // The scan's data: the lookup object and its document, the sorted update
-  // list, the result page's summary texts, and what the result list shows.
-  ClassificationSets m_Sets;
-  CXml m_Xml;
-  CMarkup m_XmlDocument;
-  std::vector<std::wstring> m_UpdateList;
-  std::wstring m_strScanStartTime;
-  std::wstring m_strScanDuration;
-  std::wstring m_strScanTotal;
-  std::map<std::wstring, std::wstring> m_RowToDevice;
-  std::wstring m_strShownDevices;
-  // The driver a Download click asked for, and the row an Install click chose.
-  struct DownloadRequest {
-    std::int32_t device = -1;
-    int row = -1;
-  } m_DownloadRequest;
-  int m_nInstallRow = -1;
+  // The one way from the workers to the window (made on the UI thread with
+  // the window object), and the host that runs the pages' workers.
+  WindowDispatcher m_Ui;
+  Win32WorkerThreads m_Threads;
+  FlowHost m_Flows;
+  // What the last scan left: tables, counts, update list, summary texts, the
+  // home page's record and the result list's rows.
+  ScanResult m_Scan;
   CClassImageList m_ClassImageList;
 
   AppPageFonts m_PageFonts;
@@ -102,7 +100,6 @@ class CVelkorDlg : public CApplicationState, public PopupHost {
   std::unique_ptr<CNagBackupDlg> m_BackupPopup;
   CXTTrayIcon m_TrayIcon;
   std::unique_ptr<WinScanParts> m_ScanParts;
-  std::unique_ptr<ScanRunState> m_ScanState;
   std::unique_ptr<ScanRun> m_ScanRun;
 
  protected:
@@ -110,6 +107,8 @@ class CVelkorDlg : public CApplicationState, public PopupHost {
   void SetNavigationEnabled(bool enabled) override;
 
  private:
+  void EnableClose(bool enabled);
+  void EnableNavigation(bool enabled);
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled);
   void OnInitDialog();
@@ -126,8 +125,6 @@ class CVelkorDlg : public CApplicationState, public PopupHost {
   void Exit();
   void OnResultPageVisibility(bool visible);
   void CreateScanRun();
-  // A scan run's hand-over, carried out on the UI thread.
-  void OnScanHandOver(ScanHandOver step);
   void ShowDriverDetails(std::int32_t device);
   void Paint();
   // Keys that must never reach the window's dialogs; true when discarded.
@@ -137,8 +134,8 @@ class CVelkorDlg : public CApplicationState, public PopupHost {
   CVelkorApp& m_App;
   HWND m_hWnd = nullptr;
   bool m_bEnded = false;
-  HICON m_hIconLarge = nullptr;
-  HICON m_hIconSmall = nullptr;
+  UniqueIcon m_hIconLarge;
+  UniqueIcon m_hIconSmall;
   CGlobalUI* m_pCurrentPage = nullptr;
   CCustomHoverButton m_HomeButton, m_BackupButton, m_RestoreButton, m_SettingsButton, m_HelpButton, m_LastScanButton, m_RescanButton;
   CHoverButton m_MinimizeButton, m_CloseButton;

@@ -4,7 +4,6 @@
 // that standard output carries only the report at the end.
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <atomic>
 #include <string>
@@ -14,8 +13,10 @@
 #include "app/velkorctl/engine_start.hpp"
 #include "app/velkorctl/report_printing.hpp"
 #include "app/velkorctl/verb_scan.hpp"
+#include "core/flow_host.hpp"
 #include "core/shell_folders.hpp"
 #include "core/update_service.hpp"
+#include "core/worker_thread.hpp"
 #include "inventory/driver_scanner_app.hpp"
 #include "inventory/inventory_json.hpp"
 #include "lookup/scan_parts_win.hpp"
@@ -58,8 +59,6 @@ class ConsoleScanView final : public ScanView {
     Line(answerYes_ ? L"  -> Yes (--yes)" : L"  -> No (give --yes to answer Yes)");
     return answerYes_;
   }
-  // The console thread owns no windows.
-  void PumpMessages() override {}
   void PopulateResults() override {}
   void ShowResultPage() override {}
   void ShowHomePage() override {}
@@ -98,55 +97,38 @@ class ConsoleScanView final : public ScanView {
 };
 
 // Ctrl+C during the run is the Stop button: it reaches the run through these.
-std::atomic<ScanRun*> g_run{nullptr};
-std::atomic<ConsoleScanView*> g_view{nullptr};
+struct CtrlCTarget {
+  FlowHost* host;
+  ScanRun* run;
+  ConsoleScanView* view;
+};
+std::atomic<CtrlCTarget*> g_target{nullptr};
 
 BOOL WINAPI StopRunOnCtrlC(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-  ScanRun* run = g_run.load();
-  ConsoleScanView* view = g_view.load();
+  CtrlCTarget* target = g_target.load();
   // Once the exchange has begun, Ctrl+C ends the program as usual.
-  if (run == nullptr || view == nullptr || !view->StopEnabled()) return FALSE;
-  view->SetStopEnabled(false);
-  run->m_bScanStopRequested = true;
-  run->RequestStop([] { return TheDriverScannerApp().RequestAbort(kStopScan); });
+  if (target == nullptr || !target->view->StopEnabled()) return FALSE;
+  target->view->SetStopEnabled(false);
+  ScanRun* run = target->run;
+  target->host->RequestStop(kStopScan, [run](bool acknowledged) {
+    if (acknowledged) run->OnStopAnswered(true);
+  });
   return TRUE;
 }
 
 class CtrlCStopsRun {
  public:
-  CtrlCStopsRun(ScanRun& run, ConsoleScanView& view) {
-    g_run = &run;
-    g_view = &view;
+  explicit CtrlCStopsRun(CtrlCTarget& target) {
+    g_target = &target;
     ::SetConsoleCtrlHandler(StopRunOnCtrlC, TRUE);
   }
   ~CtrlCStopsRun() {
     ::SetConsoleCtrlHandler(StopRunOnCtrlC, FALSE);
-    g_run = nullptr;
-    g_view = nullptr;
+    g_target = nullptr;
   }
   CtrlCStopsRun(const CtrlCStopsRun&) = delete;
   CtrlCStopsRun& operator=(const CtrlCStopsRun&) = delete;
-};
-
-// This program's path as it was started (its first command-line argument).
-std::wstring ProgramAsStarted() {
-  int count = 0;
-  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  if (argv == nullptr) return GetProgramModulePath();
-  std::wstring first = count > 0 ? argv[0] : L"";
-  ::LocalFree(argv);
-  return first.empty() ? GetProgramModulePath() : first;
-}
-
-// What the application state of the window program holds beside the engine's.
-struct ScanData {
-  ClassificationSets sets;
-  CXml xml;
-  CMarkup document;
-  std::vector<std::wstring> updateList;
-  std::wstring scanStartTime, scanDuration, scanTotal, lastScan;
-  std::int32_t homeOutOfDate = 0, homeUpToDate = 0, homeTotal = 0;
 };
 
 }  // namespace
@@ -177,25 +159,27 @@ int RunScan(const std::vector<std::wstring>& args, const Console& console) {
   // The elevated instance runs the same command; it is an administrator, so
   // it is not asked again.
   RelaunchCommand relaunch;
-  relaunch.program = ProgramAsStarted();
+  relaunch.program = GetProgramModulePath();
   relaunch.parameters = L"scan";
   if (forBackup) relaunch.parameters += L" --for-backup";
   if (json) relaunch.parameters += L" --json";
   relaunch.waitForExit = true;
-  WinScanParts parts(*app, network, relaunch);
+  WinScanParts parts(network, relaunch);
 
-  ScanData data;
-  ScanRunState state{app->m_Devices,    app->m_nDeviceCount,  app->m_nUpdateCount, app->m_bAbortRequested,
-                     app->m_bScanFinished, data.sets,          data.xml,            data.document,
-                     data.updateList,   data.scanStartTime,   data.scanDuration,   data.scanTotal,
-                     data.lastScan,     data.homeOutOfDate,   data.homeUpToDate,   data.homeTotal};
+  // The console runs the flow on its own thread; the host brackets it (the
+  // console's application state has no window to disable) and starts the
+  // stop thread for Ctrl+C.
+  Win32WorkerThreads threads;
+  FlowHost host(*app, &TheDriverScannerApp(), threads);
+  ScanResult scan;
   ConsoleScanView view(console, answerYes);
-  ScanRun run(view, parts, state);
+  ScanRun run(view, parts, scan, host.Stop());
   run.m_bScanForBackup = forBackup;
   ScanOutcome outcome;
   {
-    const CtrlCStopsRun ctrlC(run, view);
-    outcome = run.Run();
+    CtrlCTarget target{&host, &run, &view};
+    const CtrlCStopsRun ctrlC(target);
+    outcome.threw = !host.RunHere([&] { return run.Run(outcome); });
   }
   view.FinishLine();
 
@@ -217,21 +201,21 @@ int RunScan(const std::vector<std::wstring>& args, const Console& console) {
   }
   if (forBackup) {
     if (json) {
-      console.OutBytes(WriteInventoryJson(app->m_Devices, static_cast<std::size_t>(app->m_nDeviceCount)));
+      console.OutBytes(WriteInventoryJson(scan.m_Devices, static_cast<std::size_t>(scan.m_nDeviceCount)));
     } else {
-      PrintDeviceTable(app->m_Devices, app->m_nDeviceCount, console);
+      PrintDeviceTable(scan.m_Devices, scan.m_nDeviceCount, console);
     }
     return kExitOk;
   }
   if (outcome.networkMissing) return kExitNetworkMissing;
   if (outcome.connectionFailed) return kExitUnreachable;
 
-  if (!data.lastScan.empty()) {
-    console.Err(L"Scan started " + data.lastScan + L"(took " + data.scanDuration + L"), " + data.scanTotal +
-                L" devices\n");
+  if (!scan.m_strLastScan.empty()) {
+    console.Err(L"Scan started " + scan.m_strLastScan + L"(took " + scan.m_strScanDuration + L"), " +
+                scan.m_strScanTotal + L" devices\n");
   }
-  PrintUpdates(app->m_Devices, app->m_nDeviceCount, app->m_Devices[0].Next.get(), app->m_nUpdateCount,
-               data.updateList, json, console);
+  PrintUpdates(scan.m_Devices, scan.m_nDeviceCount, scan.Updates(), scan.m_nUpdateCount, scan.m_UpdateList, json,
+               console);
   return kExitOk;
 }
 

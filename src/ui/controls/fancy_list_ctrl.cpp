@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/gdi_handles.hpp"
 #include "ui/controls/picture_buttons.hpp"
 
 namespace velkor {
@@ -25,10 +26,9 @@ UniqueGdiObject ListFont(int height, int weight, bool underline, const wchar_t* 
 }
 
 int TextHeight(HDC dc, HGDIOBJ font) {
-  const HGDIOBJ old = SelectObject(dc, font);
+  const SelectedObject selected(dc, font);
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
   return metrics.tmHeight;
 }
 
@@ -51,9 +51,10 @@ void CFancyListCtrl::Prepare() {
   bold_ = ListFont(-11, FW_BOLD, false, L"Tahoma");
   // Regular weight: "Download" fits the narrow status column whole.
   link_ = ListFont(-11, FW_NORMAL, true, L"Tahoma");
-  HDC dc = GetDC(hwnd());
-  rowHeight_ = std::max({TextHeight(dc, tahoma_.get()), TextHeight(dc, face_.get()), 16}) + 8;
-  ReleaseDC(hwnd(), dc);
+  {
+    const WindowDc dc(hwnd());
+    rowHeight_ = std::max({TextHeight(dc.get(), tahoma_.get()), TextHeight(dc.get(), face_.get()), 16}) + 8;
+  }
   SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(tahoma_.get()), FALSE);
   SendMessageW(hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP,
                LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP);
@@ -128,14 +129,13 @@ void CFancyListCtrl::DrawCell(HDC dc, int row, int column, RECT cell, LPARAM dat
     if (data == -1) return;
     BITMAP info{};
     GetObjectW(picture->second.get(), sizeof(info), &info);
-    HDC memory = CreateCompatibleDC(dc);
-    const HGDIOBJ old = SelectObject(memory, picture->second.get());
+    const BitmapSource source(dc, static_cast<HBITMAP>(picture->second.get()));
     const int x = cell.left + (cell.right - cell.left - info.bmWidth) / 2;
     const int y = cell.top + (cell.bottom - cell.top - info.bmHeight) / 2;
-    GdiTransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, info.bmWidth, info.bmHeight,
-                      RGB(255, 255, 255));
-    SelectObject(memory, old);
-    DeleteDC(memory);
+    if (source) {
+      GdiTransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, source.dc(), 0, 0, info.bmWidth, info.bmHeight,
+                        RGB(255, 255, 255));
+    }
     return;
   }
   wchar_t text[512] = {};
@@ -170,7 +170,7 @@ void CFancyListCtrl::DrawCell(HDC dc, int row, int column, RECT cell, LPARAM dat
     color = kLink;
     font = link_.get();
   }
-  const HGDIOBJ old = SelectObject(dc, font);
+  const SelectedObject selected(dc, font);
   SetTextColor(dc, color);
   // A link word is never cut: the narrow action column lets it run into the
   // empty left margin of the column beside it.
@@ -178,7 +178,6 @@ void CFancyListCtrl::DrawCell(HDC dc, int row, int column, RECT cell, LPARAM dat
   if (link) cell.left -= 2;
   DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &cell,
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | (link ? DT_NOCLIP : DT_END_ELLIPSIS));
-  SelectObject(dc, old);
 }
 
 void CFancyListCtrl::Draw(const DRAWITEMSTRUCT& item) {
@@ -201,10 +200,9 @@ void CFancyListCtrl::Draw(const DRAWITEMSTRUCT& item) {
     left += width;
   }
   const UniqueGdiObject line(CreatePen(PS_SOLID, 1, kSeparator));
-  const HGDIOBJ oldPen = SelectObject(item.hDC, line.get());
+  const SelectedObject pen(item.hDC, line.get());
   MoveToEx(item.hDC, rect.left, rect.bottom - 1, nullptr);
   LineTo(item.hDC, rect.right, rect.bottom - 1);
-  SelectObject(item.hDC, oldPen);
 }
 
 LRESULT CFancyListCtrl::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handled) {

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/gdi_handles.hpp"
 #include "platform/unique_handle.hpp"
 #include "ui/controls/picture_buttons.hpp"
 
@@ -75,13 +76,12 @@ void ChyperlinkBtn::Draw(const DRAWITEMSTRUCT& item) {
   }
   wchar_t text[512] = {};
   GetWindowTextW(hwnd(), text, static_cast<int>(std::size(text)));
-  const HGDIOBJ old = SelectObject(item.hDC, font);
+  const SelectedObject selected(item.hDC, font);
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, color);
   const UINT format = centred_ ? (DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX)
                                : (DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   DrawTextW(item.hDC, text, -1, &rect, format);
-  SelectObject(item.hDC, old);
 }
 
 LRESULT ChyperlinkBtn::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handled) {

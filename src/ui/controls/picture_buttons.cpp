@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/gdi_handles.hpp"
+
 namespace velkor {
 
 namespace {
@@ -11,16 +13,6 @@ std::wstring& FaceNameSlot() {
   return face;
 }
 
-struct MemoryDc {
-  explicit MemoryDc(HDC compatible) : dc(CreateCompatibleDC(compatible)) {}
-  ~MemoryDc() {
-    if (dc != nullptr) DeleteDC(dc);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC dc;
-};
-
 UniqueGdiObject MakeFont(int height, int weight, bool underline, const std::wstring& face) {
   return UniqueGdiObject(CreateFontW(height, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, FALSE,
                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
@@ -28,11 +20,10 @@ UniqueGdiObject MakeFont(int height, int weight, bool underline, const std::wstr
 }
 
 void DrawCaption(HDC dc, const std::wstring& text, RECT rect, HFONT font, COLORREF color, UINT format) {
-  const HGDIOBJ old = SelectObject(dc, font);
+  const SelectedObject selected(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, color);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
-  SelectObject(dc, old);
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -101,11 +92,8 @@ void CHoverButton::Draw(const DRAWITEMSTRUCT& item) {
   const int frame = ChooseFrame(item);
   lastFrame_ = frame;
   if (strip_ && frameWidth_ > 0 && frame < frameCount_) {
-    MemoryDc memory(item.hDC);
-    const HGDIOBJ old = SelectObject(memory.dc, strip_.get());
-    BitBlt(item.hDC, rect.left, rect.top, frameWidth_, frameHeight_, memory.dc, frame * frameWidth_, 0,
-           SRCCOPY);
-    SelectObject(memory.dc, old);
+    CopyBitmap(item.hDC, static_cast<HBITMAP>(strip_.get()), rect.left, rect.top, frameWidth_, frameHeight_,
+               frame * frameWidth_, 0);
   }
   DrawOver(item.hDC, rect, item);
 }

@@ -1,5 +1,7 @@
 #include "ui/controls/transparent_static.hpp"
 
+#include "platform/gdi_handles.hpp"
+
 #include <iterator>
 #include <string>
 
@@ -26,32 +28,23 @@ void CTransparentStatic2::SaveBackground(HDC dc) {
   MapWindowPoints(hwnd(), parent, &origin, 1);
   background_.reset(CreateCompatibleBitmap(dc, client.right, client.bottom));
   if (!background_) return;
-  HDC memory = CreateCompatibleDC(dc);
-  const HGDIOBJ old = SelectObject(memory, background_.get());
-  bool printed = false;
-  if (parent != nullptr) {
-    POINT oldOrigin{};
-    SetViewportOrgEx(memory, -origin.x, -origin.y, &oldOrigin);
-    printed = SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT) != 0;
-    SetViewportOrgEx(memory, oldOrigin.x, oldOrigin.y, nullptr);
-    if (!printed) {
-      HDC parentDc = GetDC(parent);
-      BitBlt(memory, 0, 0, client.right, client.bottom, parentDc, origin.x, origin.y, SRCCOPY);
-      ReleaseDC(parent, parentDc);
-    }
+  const BitmapSource target(dc, static_cast<HBITMAP>(background_.get()));
+  if (!target || parent == nullptr) return;
+  HDC memory = target.dc();
+  POINT oldOrigin{};
+  SetViewportOrgEx(memory, -origin.x, -origin.y, &oldOrigin);
+  const bool printed = SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT) != 0;
+  SetViewportOrgEx(memory, oldOrigin.x, oldOrigin.y, nullptr);
+  if (!printed) {
+    const WindowDc parentDc(parent);
+    BitBlt(memory, 0, 0, client.right, client.bottom, parentDc.get(), origin.x, origin.y, SRCCOPY);
   }
-  SelectObject(memory, old);
-  DeleteDC(memory);
 }
 
 void CTransparentStatic2::PutBackground(HDC dc) {
   RECT client{};
   GetClientRect(hwnd(), &client);
-  HDC memory = CreateCompatibleDC(dc);
-  const HGDIOBJ old = SelectObject(memory, background_.get());
-  BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  CopyBitmap(dc, static_cast<HBITMAP>(background_.get()), 0, 0, client.right, client.bottom);
 }
 
 void CTransparentStatic2::Paint() {
@@ -64,7 +57,8 @@ void CTransparentStatic2::Paint() {
   RECT client{};
   GetClientRect(hwnd(), &client);
   const HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
-  const HGDIOBJ oldFont = font != nullptr ? SelectObject(dc, font) : nullptr;
+  {
+  const SelectedObject selected(dc, font);
   SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, color_);
   const LONG style = GetWindowLongW(hwnd(), GWL_STYLE);
@@ -72,7 +66,7 @@ void CTransparentStatic2::Paint() {
   if ((style & SS_TYPEMASK) == SS_CENTER) format |= DT_CENTER;
   if ((style & SS_TYPEMASK) == SS_RIGHT) format |= DT_RIGHT;
   DrawTextW(dc, text, -1, &client, format);
-  if (oldFont != nullptr) SelectObject(dc, oldFont);
+  }
   EndPaint(hwnd(), &paint);
 }
 

@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/gdi_handles.hpp"
 #include "ui/controls/skin_control.hpp"
 #include "ui/page_text_style.hpp"
 #include "ui/template_layout.hpp"
@@ -34,36 +35,33 @@ bool IsClass(HWND hwnd, const wchar_t* name) {
 
 }  // namespace
 
-CMemDC1::CMemDC1(HDC target, const RECT& rect) : target_(target), rect_(rect) {
-  memory_ = CreateCompatibleDC(target);
-  bitmap_ = CreateCompatibleBitmap(target, rect.right - rect.left, rect.bottom - rect.top);
-  if (memory_ == nullptr || bitmap_ == nullptr) {
+CMemDC1::CMemDC1(HDC target, const RECT& rect)
+    : target_(target),
+      rect_(rect),
+      memory_(CreateCompatibleDC(target)),
+      bitmap_(CreateCompatibleBitmap(target, rect.right - rect.left, rect.bottom - rect.top)) {
+  if (!memory_ || !bitmap_) {
     // Without memory for the off-screen copy, draw directly (flicker beats nothing).
-    if (memory_ != nullptr) DeleteDC(memory_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    memory_ = nullptr;
-    bitmap_ = nullptr;
+    memory_.reset();
     return;
   }
-  oldBitmap_ = SelectObject(memory_, bitmap_);
-  SetViewportOrgEx(memory_, -rect.left, -rect.top, nullptr);
+  selected_.emplace(memory_.get(), bitmap_.get());
+  SetViewportOrgEx(memory_.get(), -rect.left, -rect.top, nullptr);
 }
 
 CMemDC1::~CMemDC1() {
-  if (memory_ == nullptr) return;
-  SetViewportOrgEx(memory_, 0, 0, nullptr);
-  BitBlt(target_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, memory_, 0, 0,
+  if (!memory_) return;
+  SetViewportOrgEx(memory_.get(), 0, 0, nullptr);
+  BitBlt(target_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, memory_.get(), 0, 0,
          SRCCOPY);
-  SelectObject(memory_, oldBitmap_);
-  DeleteObject(bitmap_);
-  DeleteDC(memory_);
+  selected_.reset();
 }
 
 void DrawPageText(HDC dc, const PageFonts& fonts, const std::wstring& text, RECT rect, COLORREF color,
                   int style, bool underline, bool thick, HFONT font) {
   const int shared = SharedFontForStyle(style, underline);
   HFONT chosen = shared != 0 ? fonts.SharedFont(shared) : font;
-  const HGDIOBJ old = chosen != nullptr ? SelectObject(dc, chosen) : nullptr;
+  const SelectedObject selected(dc, chosen);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, color);
   const int passes = thick ? 2 : 1;
@@ -71,7 +69,6 @@ void DrawPageText(HDC dc, const PageFonts& fonts, const std::wstring& text, RECT
     RECT copy = rect;
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &copy, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
   }
-  if (old != nullptr) SelectObject(dc, old);
 }
 
 void DrawSkinBitmap(HDC dc, int resourceId, int x, int y, int sourceX, int sourceY, int width, int height) {
@@ -82,11 +79,7 @@ void DrawSkinBitmap(HDC dc, int resourceId, int x, int y, int sourceX, int sourc
   if (width < 0) width = info.bmWidth - sourceX;
   if (height < 0) height = info.bmHeight - sourceY;
   if (width <= 0 || height <= 0) return;
-  HDC memory = CreateCompatibleDC(dc);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(dc, x, y, width, height, memory, sourceX, sourceY, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  CopyBitmap(dc, bitmap, x, y, width, height, sourceX, sourceY);
 }
 
 SIZE SkinBitmapSize(int resourceId) {
@@ -149,17 +142,17 @@ void CGlobalUI::PaintBackground(HDC dc, const RECT& client) const {
   FillRect(dc, &client, static_cast<HBRUSH>(white.get()));
   const UniqueGdiObject panel(CreateSolidBrush(kPanelColor));
   const UniqueGdiObject edge(CreatePen(PS_SOLID, 1, RGB(196, 222, 236)));
-  const HGDIOBJ oldBrush = SelectObject(dc, panel.get());
-  const HGDIOBJ oldPen = SelectObject(dc, edge.get());
-  RoundRect(dc, kPanel.left, kPanel.top, kPanel.right, kPanel.bottom, 12, 12);
+  const SelectedObject brush(dc, panel.get());
+  {
+    const SelectedObject pen(dc, edge.get());
+    RoundRect(dc, kPanel.left, kPanel.top, kPanel.right, kPanel.bottom, 12, 12);
+  }
   const UniqueGdiObject line(CreatePen(PS_SOLID, 1, RGB(190, 214, 230)));
-  SelectObject(dc, line.get());
+  const SelectedObject pen(dc, line.get());
   for (int y : {kSeparatorTop, kSeparatorBottom}) {
     MoveToEx(dc, kPanel.left + 10, y, nullptr);
     LineTo(dc, kPanel.right - 10, y);
   }
-  SelectObject(dc, oldPen);
-  SelectObject(dc, oldBrush);
 }
 
 void CGlobalUI::PaintHeading(HDC dc) const {

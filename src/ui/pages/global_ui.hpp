@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
+
+#include "platform/gdi_handles.hpp"
 
 #include "ui/pages/page_fonts.hpp"
 
@@ -26,14 +29,14 @@ class CMemDC1 {
   ~CMemDC1();
   CMemDC1(const CMemDC1&) = delete;
   CMemDC1& operator=(const CMemDC1&) = delete;
-  HDC dc() const { return memory_ != nullptr ? memory_ : target_; }
+  HDC dc() const { return memory_ ? memory_.get() : target_; }
 
  private:
   HDC target_;
   RECT rect_;
-  HDC memory_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
+  UniqueMemoryDc memory_;
+  UniqueGdiObject bitmap_;
+  std::optional<SelectedObject> selected_;  // the bitmap in memory_, released first
 };
 
 // Draws `text` into `rect` with word wrap and a transparent background, in the

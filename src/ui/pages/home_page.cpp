@@ -29,12 +29,9 @@ constexpr int kLabelIds[10] = {IDC_HOME_SCAN_STATUS, IDC_HOME_OUT_OF_DATE_COUNT,
 
 void OpenWebPage(const wchar_t* url) { ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL); }
 
-CWelcomeDlg::CWelcomeDlg(const PageFonts& fonts, CTextTable& texts, std::function<void()> startScan)
-    : CGlobalUI(IDD_HOME, fonts), m_Texts(texts), m_StartScan(std::move(startScan)) {
-  m_strLastScan = ReadProductValue(L"LastScan");
-  m_nHomeOutOfDate = ParseDecimal(ReadProductValue(L"OutofDate"));
-  m_nHomeUpToDate = ParseDecimal(ReadProductValue(L"UpToDate"));
-  m_nHomeTotal = ParseDecimal(ReadProductValue(L"TotalDrivers"));
+CWelcomeDlg::CWelcomeDlg(const PageFonts& fonts, CTextTable& texts, const ScanResult& scan,
+                         std::function<void()> startScan)
+    : CGlobalUI(IDD_HOME, fonts), m_Texts(texts), m_Scan(scan), m_StartScan(std::move(startScan)) {
   m_strOperatingSystem = GetOperatingSystemName();
   m_strTotalMemory = CPhysicalMemoryInfo().TotalText();
   m_strProcessor = CutProcessorName(GetProcessorName());
@@ -43,7 +40,7 @@ CWelcomeDlg::CWelcomeDlg(const PageFonts& fonts, CTextTable& texts, std::functio
 }
 
 std::wstring CWelcomeDlg::ScanStatusText() {
-  if (!m_strLastScan.empty()) return m_Texts.GetText(L"IDS_HOME1_SCAN_STATUS2") + L" " + m_strLastScan;
+  if (!m_Scan.m_strLastScan.empty()) return m_Texts.GetText(L"IDS_HOME1_SCAN_STATUS2") + L" " + m_Scan.m_strLastScan;
   return m_Texts.GetText(L"IDS_HOME1_SCAN_STATUS") + L" ";
 }
 
@@ -98,10 +95,10 @@ void CWelcomeDlg::RefreshValues() {
   SetDlgItemTextW(hwnd(), IDC_HOME_MEMORY, m_strTotalMemory.c_str());
   SetDlgItemTextW(hwnd(), IDC_HOME_PROCESSOR, m_strProcessor.c_str());
   SetDlgItemTextW(hwnd(), IDC_HOME_MODEL, m_strModel.c_str());
-  if (!m_strLastScan.empty()) SetDlgItemTextW(hwnd(), IDC_HOME_LAST_SCAN_DATE, m_strLastScan.c_str());
+  if (!m_Scan.m_strLastScan.empty()) SetDlgItemTextW(hwnd(), IDC_HOME_LAST_SCAN_DATE, m_Scan.m_strLastScan.c_str());
   SetDlgItemTextW(hwnd(), IDC_HOME_SCAN_STATUS, ScanStatusText().c_str());
-  SetDlgItemTextW(hwnd(), IDC_HOME_OUT_OF_DATE_COUNT, std::to_wstring(m_nHomeOutOfDate).c_str());
-  SetDlgItemTextW(hwnd(), IDC_HOME_UP_TO_DATE_COUNT, std::to_wstring(m_nHomeUpToDate).c_str());
+  SetDlgItemTextW(hwnd(), IDC_HOME_OUT_OF_DATE_COUNT, std::to_wstring(m_Scan.m_nHomeOutOfDate).c_str());
+  SetDlgItemTextW(hwnd(), IDC_HOME_UP_TO_DATE_COUNT, std::to_wstring(m_Scan.m_nHomeUpToDate).c_str());
 }
 
 void CWelcomeDlg::OnShown(bool visible) {
@@ -129,7 +126,7 @@ bool CWelcomeDlg::OnCommand(int id, int code) {
 
 void CWelcomeDlg::PaintChart(HDC dc) const {
   DrawSkinBitmap(dc, IDB_CHART_BACK, 444, 37);
-  const BarHeights bars = HomeChartHeights(m_nHomeOutOfDate, m_nHomeUpToDate, m_nHomeTotal);
+  const BarHeights bars = HomeChartHeights(m_Scan.m_nHomeOutOfDate, m_Scan.m_nHomeUpToDate, m_Scan.m_nHomeTotal);
   const int outImage = bars.placeholders ? IDB_BAR_PLACEHOLDER : IDB_BAR_OUT_OF_DATE;
   const int upImage = bars.placeholders ? IDB_BAR_PLACEHOLDER : IDB_BAR_UP_TO_DATE;
   // A bar is the top part of its image, standing on the base line.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/text_table.hpp"
+#include "lookup/scan_result.hpp"
 #include "ui/controls/hyperlink_button.hpp"
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/controls/transparent_static.hpp"
@@ -16,13 +17,11 @@ namespace velkor {
 
 class CWelcomeDlg : public CGlobalUI {
  public:
-  // Reads the stored scan record and gathers the system values.
-  CWelcomeDlg(const PageFonts& fonts, CTextTable& texts, std::function<void()> startScan);
+  // Gathers the system values. The record of the last scan (m_strLastScan and
+  // the three counts) is the scan result's, which the application state loads
+  // from the stored values at start and the scan run replaces.
+  CWelcomeDlg(const PageFonts& fonts, CTextTable& texts, const ScanResult& scan, std::function<void()> startScan);
 
-  std::wstring m_strLastScan;
-  std::int32_t m_nHomeOutOfDate = 0;
-  std::int32_t m_nHomeUpToDate = 0;
-  std::int32_t m_nHomeTotal = 0;
   std::wstring m_strOperatingSystem;
   std::wstring m_strTotalMemory;
   std::wstring m_strProcessor;
@@ -42,6 +41,7 @@ class CWelcomeDlg : public CGlobalUI {
   void PaintChart(HDC dc) const;
 
   CTextTable& m_Texts;
+  const ScanResult& m_Scan;
   std::function<void()> m_StartScan;
   CHoverButton4SWithText m_ScanButton;
   ChyperlinkBtn m_StartScanLink, m_OutOfDateLink, m_ScanNowLink, m_WebLink;

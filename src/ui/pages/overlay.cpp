@@ -45,9 +45,9 @@ void CNagTransparentDlg::OnInitPage() {
   ApplyRoundedRegion(hwnd(), client.right, client.bottom);
 }
 
-void CNagTransparentDlg::AddPopup(int kind, CGlobalUINag& popup) { popups_[kind] = &popup; }
+void CNagTransparentDlg::AddPopup(PopupKind kind, CGlobalUINag& popup) { popups_[kind] = &popup; }
 
-CGlobalUINag* CNagTransparentDlg::PopupOfKind(int kind) const {
+CGlobalUINag* CNagTransparentDlg::PopupOfKind(PopupKind kind) const {
   const auto found = popups_.find(kind);
   return found == popups_.end() ? nullptr : found->second;
 }
@@ -62,7 +62,7 @@ void CNagTransparentDlg::Hide() { ShowWindow(hwnd(), SW_HIDE); }
 void CNagTransparentDlg::OnShown(bool visible) {
   if (visible) {
     host_.SetOverlayShown(true);
-    if (CGlobalUINag* popup = PopupOfKind(host_.PopupKind())) {
+    if (CGlobalUINag* popup = PopupOfKind(host_.ShownPopup())) {
       CentreWindow(popup->hwnd(), host_.MainWindow());
       // ShowWindow, not SetWindowPos: the pop-up learns that it is shown from
       // WM_SHOWWINDOW.

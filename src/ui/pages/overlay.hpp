@@ -22,8 +22,8 @@ class CNagTransparentDlg : public CGlobalUI {
   bool CreateOverlay(HWND mainWindow);
   // The pop-up of a kind; the overlay creates none of them itself, the main
   // window registers each after creating it with the overlay as owner.
-  void AddPopup(int kind, CGlobalUINag& popup);
-  CGlobalUINag* PopupOfKind(int kind) const;
+  void AddPopup(PopupKind kind, CGlobalUINag& popup);
+  CGlobalUINag* PopupOfKind(PopupKind kind) const;
   // Centres the overlay over the main window and shows it (which shows the
   // pop-up of the current kind).
   void ShowOverOwner();
@@ -38,7 +38,7 @@ class CNagTransparentDlg : public CGlobalUI {
 
  private:
   PopupHost& host_;
-  std::map<int, CGlobalUINag*> popups_;
+  std::map<PopupKind, CGlobalUINag*> popups_;
   bool layered_ = false;
 };
 

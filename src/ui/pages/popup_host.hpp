@@ -4,13 +4,16 @@
 
 #include <windows.h>
 
+#include "core/popup_kind.hpp"
+
 namespace velkor {
 
 class PopupHost {
  public:
   virtual ~PopupHost() = default;
   virtual HWND MainWindow() const = 0;
-  virtual int PopupKind() const = 0;
+  // The kind of pop-up the overlay shows next.
+  virtual PopupKind ShownPopup() const = 0;
   virtual void SetOverlayShown(bool shown) = 0;
   virtual void SetPopupShown(bool shown) = 0;
   // After the overlay is hidden: repaint what it covered, focus back.

@@ -26,9 +26,9 @@ const int kLabelIds[] = {IDC_RESULT_START_TIME, IDC_RESULT_ELAPSED_TIME, IDC_RES
 
 }  // namespace
 
-CScanResultDlg::CScanResultDlg(const PageFonts& fonts, CTextTable& texts, ScanResultState state,
+CScanResultDlg::CScanResultDlg(const PageFonts& fonts, CTextTable& texts, ResultPageLinks links,
                                ResultPageActions actions)
-    : CGlobalUI(IDD_SCAN_RESULT, fonts), m_Texts(texts), m_State(state), m_Actions(std::move(actions)) {
+    : CGlobalUI(IDD_SCAN_RESULT, fonts), m_Texts(texts), m_Links(links), m_Actions(std::move(actions)) {
   SetHeading(m_Texts.GetText(L"IDS_HOME3_RESULT_HEADING"));
 }
 
@@ -55,9 +55,9 @@ void CScanResultDlg::OnInitPage() {
     m_List.SetColumnBitmap(kResultColumnDetails, IDB_DETAILS_ICON);
     m_List.SetColumnBitmap(kResultColumnFeedback, IDB_FEEDBACK_ICON);
     // The system's class images; the list only borrows them (LVS_SHAREIMAGELISTS).
-    if (m_State.classImages != nullptr && m_State.classImages->Images() != nullptr) {
+    if (m_Links.classImages != nullptr && m_Links.classImages->Images() != nullptr) {
       SendMessageW(m_List.hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL,
-                   reinterpret_cast<LPARAM>(m_State.classImages->Images()));
+                   reinterpret_cast<LPARAM>(m_Links.classImages->Images()));
     }
   }
   m_StatusImages = LoadImageStrip(IDB_STATUS_IMAGES, 14, 14, RGB(255, 0, 255));
@@ -66,26 +66,23 @@ void CScanResultDlg::OnInitPage() {
 }
 
 void CScanResultDlg::PopulateResults() {
-  if (m_State.shownDevices != nullptr) m_State.shownDevices->clear();
+  ScanResult& scan = m_Links.scan;
+  scan.m_strShownDevices.clear();
   m_List.DeleteAllRows();
-  if (m_State.rowToDevice != nullptr) m_State.rowToDevice->clear();
-  if (m_State.devices == nullptr || m_State.updateList == nullptr || m_State.updateCount == nullptr) return;
+  scan.m_RowToDevice.clear();
+  scan.m_Rows.clear();
 
-  const RecordTable& devices = *m_State.devices;
-  const RecordTable* updates = devices.Capacity() > 0 ? devices[0].Next.get() : nullptr;
-  const StringMap* downloads = m_State.downloadList;
-  const bool ended = m_State.scanFinished != nullptr && m_State.scanFinished->load();
-  const ResultRows rows =
-      BuildResultRows(*m_State.updateList, updates, ended, *m_State.updateCount, [downloads](const DeviceRecord& update) {
-        return downloads != nullptr && PackageReady(*downloads, update);
-      });
+  const StringMap& downloads = m_Links.downloadList;
+  ResultRows rows = BuildResultRows(scan.m_UpdateList, scan.Updates(), scan.m_bScanFinished.load(),
+                                    scan.m_nUpdateCount,
+                                    [&downloads](const DeviceRecord& update) { return PackageReady(downloads, update); });
 
   int index = 0;
   for (const ResultRow& row : rows.rows) {
     int image = -1;
-    if (m_State.classImages != nullptr) {
-      if (const DeviceRecord* device = devices.Slot(row.device)) {
-        image = m_State.classImages->IndexOf(ClassGuidOfDriverKey(device->DriverKey));
+    if (m_Links.classImages != nullptr) {
+      if (const DeviceRecord* device = scan.m_Devices.Slot(row.device)) {
+        image = m_Links.classImages->IndexOf(ClassGuidOfDriverKey(device->DriverKey));
       }
     }
     const int inserted = m_List.InsertRow(index, row.text, row.kind, image);
@@ -94,20 +91,21 @@ void CScanResultDlg::PopulateResults() {
     }
     ++index;
   }
-  if (m_State.rowToDevice != nullptr) *m_State.rowToDevice = rows.rowToDevice;
-  if (m_State.shownDevices != nullptr) *m_State.shownDevices = rows.shownDevices;
+  scan.m_Rows = std::move(rows.rows);
+  scan.m_RowToDevice = std::move(rows.rowToDevice);
+  scan.m_strShownDevices = std::move(rows.shownDevices);
   InvalidateRect(m_List.hwnd(), nullptr, TRUE);
   UpdateWindow(m_List.hwnd());
 }
 
 void CScanResultDlg::OnShown(bool visible) {
   if (visible) {
-    const std::int32_t devices = m_State.deviceCount != nullptr ? *m_State.deviceCount : 0;
-    const std::int32_t updates = m_State.updateCount != nullptr ? *m_State.updateCount : 0;
-    auto text = [](const std::wstring* value) { return value != nullptr ? *value : std::wstring(); };
-    SetDlgItemTextW(hwnd(), IDC_RESULT_START_TIME, text(m_State.scanStartTime).c_str());
-    SetDlgItemTextW(hwnd(), IDC_RESULT_ELAPSED_TIME, text(m_State.scanDuration).c_str());
-    SetDlgItemTextW(hwnd(), IDC_RESULT_DEVICES_SCANNED, text(m_State.scanTotal).c_str());
+    const ScanResult& scan = m_Links.scan;
+    const std::int32_t devices = scan.m_nDeviceCount;
+    const std::int32_t updates = scan.m_nUpdateCount;
+    SetDlgItemTextW(hwnd(), IDC_RESULT_START_TIME, scan.m_strScanStartTime.c_str());
+    SetDlgItemTextW(hwnd(), IDC_RESULT_ELAPSED_TIME, scan.m_strScanDuration.c_str());
+    SetDlgItemTextW(hwnd(), IDC_RESULT_DEVICES_SCANNED, scan.m_strScanTotal.c_str());
     SetDlgItemTextW(hwnd(), IDC_RESULT_OUT_OF_DATE, std::to_wstring(updates).c_str());
     SetDlgItemTextW(hwnd(), IDC_RESULT_UP_TO_DATE, std::to_wstring(devices - updates).c_str());
     EnableWindow(m_DownloadAll.hwnd(), updates > 0);
@@ -129,14 +127,12 @@ INT_PTR CScanResultDlg::OnPageMessage(UINT message, WPARAM, LPARAM lParam, bool&
 void CScanResultDlg::OnListClick(POINT point) {
   int row = -1, column = -1;
   if (!m_List.HitTest(point, row, column)) return;
-  const LPARAM kind = m_List.RowData(row);
+  const ScanResult& scan = m_Links.scan;
+  if (row < 0 || static_cast<std::size_t>(row) >= scan.m_Rows.size()) return;
+  const int kind = scan.m_Rows[static_cast<std::size_t>(row)].kind;
   // Category rows have no actions.
   if (kind == kRowCategory || column == kResultColumnDescription) return;
-  std::int32_t device = -1;
-  if (m_State.rowToDevice != nullptr) {
-    const auto found = m_State.rowToDevice->find(std::to_wstring(row));
-    if (found != m_State.rowToDevice->end()) device = ParseDecimal(found->second);
-  }
+  const std::int32_t device = scan.DeviceOfRow(row);
   switch (column) {
     case kResultColumnStatus:
       if (kind == kRowDownload && device >= 0 && m_Actions.download) m_Actions.download(device, row);
@@ -155,9 +151,7 @@ void CScanResultDlg::OnListClick(POINT point) {
 
 void CScanResultDlg::PaintChart(HDC dc) const {
   DrawSkinBitmap(dc, IDB_CHART_BACK, 444, 37);
-  const std::int32_t devices = m_State.deviceCount != nullptr ? *m_State.deviceCount : 0;
-  const std::int32_t updates = m_State.updateCount != nullptr ? *m_State.updateCount : 0;
-  const BarHeights bars = ResultChartHeights(devices, updates);
+  const BarHeights bars = ResultChartHeights(m_Links.scan.m_nDeviceCount, m_Links.scan.m_nUpdateCount);
   if (bars.outOfDate > 0) {
     DrawSkinBitmap(dc, IDB_BAR_OUT_OF_DATE, kHomeChartOutOfDateX, kHomeChartBaseY - bars.outOfDate, 0, 0, 20,
                    bars.outOfDate);

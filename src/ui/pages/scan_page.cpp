@@ -2,9 +2,8 @@
 
 #include <commctrl.h>
 
-#include "core/worker_thread.hpp"
 #include "inventory/classification.hpp"
-#include "inventory/driver_scanner_app.hpp"
+#include "inventory/stop_handshake.hpp"
 #include "ui/pages/work_pages.hpp"
 #include "ui/resources/ui_resource_ids.h"
 
@@ -12,8 +11,6 @@ namespace velkor {
 
 namespace {
 
-// Private message of the scan page: wParam is the ViewChange to apply.
-constexpr UINT kMsgScanView = WM_APP + 0x320;
 constexpr int kPhaseX = 590;
 constexpr int kPhaseY = 25;
 // The device-types panel: two columns of seven rows under its title.
@@ -21,21 +18,19 @@ constexpr int kTypesTop = 182;
 constexpr int kTypesRowStep = 26;
 constexpr int kTypesColumnX[2] = {40, 300};
 
+// Keys of the reports that the next one overwrites: the page's address and the
+// report, so that no other page's posts are ever replaced.
+enum ScanReport : std::uintptr_t { kReportProgress = 1, kReportDevice };
+std::uintptr_t ReportKey(const void* page, ScanReport report) { return reinterpret_cast<std::uintptr_t>(page) + report; }
+
 }  // namespace
 
-CScanProgDlg::CScanProgDlg(const PageFonts& fonts, CTextTable& texts, std::wstring appName,
-                           const CClassImageList* classImages)
-    : CGlobalUI(IDD_SCAN_PROGRESS, fonts), m_Texts(texts), m_AppName(std::move(appName)),
-      m_ClassImages(classImages) {
+CScanProgDlg::CScanProgDlg(const PageFonts& fonts, CTextTable& texts, std::wstring appName, ScanPageLinks links)
+    : CGlobalUI(IDD_SCAN_PROGRESS, fonts), m_Texts(texts), m_AppName(std::move(appName)), m_Links(links) {
   SetHeading(m_Texts.GetText(L"IDS_HOME2_SCAN_HEADING"));
 }
 
 CScanProgDlg::~CScanProgDlg() = default;
-
-void CScanProgDlg::SetRun(ScanRun* run, std::function<void(ScanHandOver)> handOver) {
-  m_pRun = run;
-  m_HandOver = std::move(handOver);
-}
 
 void CScanProgDlg::OnInitPage() {
   SkinActionButton(m_Stop, hwnd(), IDC_SCAN_STOP, true);
@@ -64,7 +59,10 @@ void CScanProgDlg::StartScan() {
   ScanRun* run = m_pRun;
   // Every showing of the page is a new run; the navigation that could show it
   // again stays disabled while one is active.
-  m_Worker = StartThread([run] { run->Run(); });
+  m_Links.host.StartWorker([run] {
+    ScanOutcome outcome;
+    return run->Run(outcome);
+  });
 }
 
 bool CScanProgDlg::OnCommand(int id, int code) {
@@ -75,110 +73,94 @@ bool CScanProgDlg::OnCommand(int id, int code) {
 
 void CScanProgDlg::OnStop() {
   if (m_pRun == nullptr || !IsWindowEnabled(m_Stop.hwnd())) return;
-  m_pRun->m_bScanStopRequested = true;
   ScanRun* run = m_pRun;
-  // The handshake can wait for the inventory; the page must not.
-  m_StopThread =
-      StartThread([run] { run->RequestStop([] { return TheDriverScannerApp().RequestAbort(kStopScan); }); });
+  m_Links.host.RequestStop(kStopScan, [run](bool acknowledged) { run->OnStopAnswered(acknowledged); });
   EnableWindow(m_Stop.hwnd(), FALSE);
 }
 
-void CScanProgDlg::SendChange(ViewChange change) {
-  if (hwnd() == nullptr) return;
-  SendMessageW(hwnd(), kMsgScanView, reinterpret_cast<WPARAM>(&change), 0);
+void CScanProgDlg::OnUi(const std::function<void()>& change) {
+  m_Links.ui.Invoke([&] {
+    if (hwnd() != nullptr) change();
+  });
 }
 
-INT_PTR CScanProgDlg::OnPageMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
-  if (message != kMsgScanView) return 0;
-  Apply(*reinterpret_cast<const ViewChange*>(wParam));
-  handled = true;
-  return 0;
+void CScanProgDlg::SetStatusText(const std::wstring& text) {
+  OnUi([&] { SetDlgItemTextW(hwnd(), IDC_SCAN_STATUS, text.c_str()); });
 }
 
-void CScanProgDlg::Apply(const ViewChange& change) {
-  switch (change.op) {
-    case ViewOp::Status:
-      SetDlgItemTextW(hwnd(), IDC_SCAN_STATUS, change.text.c_str());
-      break;
-    case ViewOp::Device:
-      SetDlgItemTextW(hwnd(), IDC_SCAN_DEVICE, change.text.c_str());
-      break;
-    case ViewOp::Progress:
-      SendDlgItemMessageW(hwnd(), IDC_SCAN_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(change.value), 0);
-      break;
-    case ViewOp::AnimationOn:
-      if (!m_bAnimationOpen) OpenAnimation();
-      // From the first frame to the last, repeating without end.
-      SendDlgItemMessageW(hwnd(), IDC_SCAN_ANIMATION, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
-      break;
-    case ViewOp::AnimationOff:
-      SendDlgItemMessageW(hwnd(), IDC_SCAN_ANIMATION, ACM_STOP, 0, 0);
-      SendDlgItemMessageW(hwnd(), IDC_SCAN_ANIMATION, ACM_OPENW, 0, 0);  // closes the clip
-      m_bAnimationOpen = false;
-      break;
-    case ViewOp::Phase: {
-      m_nScanPhase = change.value;
-      const SIZE size = SkinBitmapSize(m_nScanPhase == 2 ? IDB_PHASE_LISTED : IDB_PHASE_LISTING);
-      RECT picture{kPhaseX, kPhaseY, kPhaseX + size.cx, kPhaseY + size.cy};
-      InvalidateRect(hwnd(), &picture, FALSE);
-      UpdateWindow(hwnd());
-      break;
-    }
-    case ViewOp::StopEnabled:
-      EnableWindow(m_Stop.hwnd(), change.value != 0);
-      break;
-    case ViewOp::FocusStop:
-      SetFocus(m_Stop.hwnd());
-      break;
-  }
+void CScanProgDlg::SetCurrentDeviceText(const std::wstring& text) {
+  // One report per listed device: only the newest one needs to be drawn.
+  m_Links.ui.Post(ReportKey(this, kReportDevice), [this, text] {
+    if (hwnd() != nullptr) SetDlgItemTextW(hwnd(), IDC_SCAN_DEVICE, text.c_str());
+  });
 }
 
-void CScanProgDlg::SetStatusText(const std::wstring& text) { SendChange({ViewOp::Status, text, 0}); }
-void CScanProgDlg::SetCurrentDeviceText(const std::wstring& text) { SendChange({ViewOp::Device, text, 0}); }
-void CScanProgDlg::SetProgress(int percent) { SendChange({ViewOp::Progress, {}, percent}); }
-void CScanProgDlg::StartAnimation() { SendChange({ViewOp::AnimationOn, {}, 0}); }
-void CScanProgDlg::StopAnimation() { SendChange({ViewOp::AnimationOff, {}, 0}); }
-void CScanProgDlg::SetScanPhase(int phase) { SendChange({ViewOp::Phase, {}, phase}); }
-void CScanProgDlg::SetStopEnabled(bool enabled) { SendChange({ViewOp::StopEnabled, {}, enabled ? 1 : 0}); }
-void CScanProgDlg::FocusStopButton() { SendChange({ViewOp::FocusStop, {}, 0}); }
+void CScanProgDlg::SetProgress(int percent) {
+  m_Links.ui.Post(ReportKey(this, kReportProgress), [this, percent] {
+    if (hwnd() != nullptr) SendDlgItemMessageW(hwnd(), IDC_SCAN_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+  });
+}
+
+void CScanProgDlg::StartAnimation() {
+  OnUi([&] {
+    if (!m_bAnimationOpen) OpenAnimation();
+    // From the first frame to the last, repeating without end.
+    SendDlgItemMessageW(hwnd(), IDC_SCAN_ANIMATION, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+  });
+}
+
+void CScanProgDlg::StopAnimation() {
+  OnUi([&] {
+    SendDlgItemMessageW(hwnd(), IDC_SCAN_ANIMATION, ACM_STOP, 0, 0);
+    SendDlgItemMessageW(hwnd(), IDC_SCAN_ANIMATION, ACM_OPENW, 0, 0);  // closes the clip
+    m_bAnimationOpen = false;
+  });
+}
+
+void CScanProgDlg::SetScanPhase(int phase) {
+  OnUi([&] {
+    m_nScanPhase = phase;
+    const SIZE size = SkinBitmapSize(m_nScanPhase == 2 ? IDB_PHASE_LISTED : IDB_PHASE_LISTING);
+    RECT picture{kPhaseX, kPhaseY, kPhaseX + size.cx, kPhaseY + size.cy};
+    InvalidateRect(hwnd(), &picture, FALSE);
+    UpdateWindow(hwnd());
+  });
+}
+
+void CScanProgDlg::SetStopEnabled(bool enabled) { OnUi([&] { EnableWindow(m_Stop.hwnd(), enabled); }); }
+
+void CScanProgDlg::FocusStopButton() { OnUi([&] { SetFocus(m_Stop.hwnd()); }); }
 
 void CScanProgDlg::ShowMessage(const std::wstring& text, bool ownedByPage) {
-  // The worker shows its own message boxes; the page stays responsive meanwhile.
-  MessageBoxW(ownedByPage ? hwnd() : nullptr, text.c_str(), m_AppName.c_str(), MB_OK);
+  m_Links.ui.Invoke([&] { MessageBoxW(ownedByPage ? hwnd() : nullptr, text.c_str(), m_AppName.c_str(), MB_OK); });
 }
 
 bool CScanProgDlg::AskYesNo(const std::wstring& text) {
-  return MessageBoxW(nullptr, text.c_str(), m_AppName.c_str(), MB_YESNO) == IDYES;
-}
-
-void CScanProgDlg::PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  bool yes = false;
+  m_Links.ui.Invoke([&] { yes = MessageBoxW(nullptr, text.c_str(), m_AppName.c_str(), MB_YESNO) == IDYES; });
+  return yes;
 }
 
 void CScanProgDlg::PopulateResults() {
-  if (m_HandOver) m_HandOver(ScanHandOver::PopulateResults);
+  m_Links.ui.Invoke([this] { m_Links.navigator.PopulateResults(); });
 }
 void CScanProgDlg::ShowResultPage() {
-  if (m_HandOver) m_HandOver(ScanHandOver::ResultPage);
+  m_Links.ui.Invoke([this] { m_Links.navigator.ShowPageOf(PageId::Result); });
 }
 void CScanProgDlg::ShowHomePage() {
-  if (m_HandOver) m_HandOver(ScanHandOver::HomePage);
+  m_Links.ui.Invoke([this] { m_Links.navigator.ShowPageOf(PageId::Home); });
 }
 void CScanProgDlg::ShowBackupPage() {
-  if (m_HandOver) m_HandOver(ScanHandOver::BackupPage);
+  m_Links.ui.Invoke([this] { m_Links.navigator.ShowPageOf(PageId::Backup); });
 }
 
 void CScanProgDlg::PaintDeviceTypes(HDC dc) const {
-  HIMAGELIST images = m_ClassImages != nullptr ? m_ClassImages->Images() : nullptr;
+  HIMAGELIST images = m_Links.classImages != nullptr ? m_Links.classImages->Images() : nullptr;
   for (const DeviceType& type : kDeviceTypes) {
     const int x = kTypesColumnX[type.column == 0 ? 0 : 1];
     const int y = kTypesTop + (type.row - 1) * kTypesRowStep;
     if (images != nullptr) {
-      const int image = m_ClassImages->IndexOf(type.classGuid);
+      const int image = m_Links.classImages->IndexOf(type.classGuid);
       if (image >= 0) ImageList_Draw(images, image, dc, x, y, ILD_TRANSPARENT);
     }
     std::wstring label = m_Texts.GetText(type.labelKey);

@@ -1,38 +1,40 @@
 #pragma once
 // The scan progress page: shows the scan run's stages, the progress of the
 // device listing, the device being listed, an animation and the phase picture;
-// its Stop button stops the listing. Becoming visible starts a scan run on a
-// worker thread; the run reaches the page's controls only through this page's
-// view, which hands every change to the page's own thread.
+// its Stop button stops the listing. Becoming visible starts a scan run as the
+// page's worker on the flow host; the run reaches the page only through this
+// page's view, whose every call goes through the UI dispatcher.
 
-#include <atomic>
-#include <functional>
 #include <string>
 
+#include "core/flow_host.hpp"
 #include "core/text_table.hpp"
+#include "core/ui_dispatcher.hpp"
 #include "lookup/scan_run.hpp"
-#include "platform/unique_handle.hpp"
 #include "ui/controls/class_images.hpp"
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/pages/global_ui.hpp"
+#include "ui/pages/page_navigator.hpp"
 
 namespace velkor {
 
-// Where the run hands over at its end; each is carried out on the UI thread.
-enum class ScanHandOver { PopulateResults, ResultPage, HomePage, BackupPage };
+// What the page works with, all owned by the main window.
+struct ScanPageLinks {
+  UiDispatcher& ui;
+  FlowHost& host;
+  PageNavigator& navigator;
+  const CClassImageList* classImages;
+};
 
 class CScanProgDlg : public CGlobalUI, public ScanView {
  public:
-  CScanProgDlg(const PageFonts& fonts, CTextTable& texts, std::wstring appName,
-               const CClassImageList* classImages);
+  CScanProgDlg(const PageFonts& fonts, CTextTable& texts, std::wstring appName, ScanPageLinks links);
   ~CScanProgDlg() override;
 
-  // The run the page starts, and how its hand-overs reach the main window.
-  void SetRun(ScanRun* run, std::function<void(ScanHandOver)> handOver);
+  // The run the page starts when it is shown.
+  void SetRun(ScanRun* run) { m_pRun = run; }
 
   int m_nScanPhase = 1;
-  // m_bScanStopRequested and m_bScanForBackup are the run's own flags.
-  ScanRun* Run() const { return m_pRun; }
 
   // ScanView, called by the run on its worker thread.
   void SetStatusText(const std::wstring& text) override;
@@ -45,7 +47,6 @@ class CScanProgDlg : public CGlobalUI, public ScanView {
   void FocusStopButton() override;
   void ShowMessage(const std::wstring& text, bool ownedByPage) override;
   bool AskYesNo(const std::wstring& text) override;
-  void PumpMessages() override;
   void PopulateResults() override;
   void ShowResultPage() override;
   void ShowHomePage() override;
@@ -55,34 +56,22 @@ class CScanProgDlg : public CGlobalUI, public ScanView {
   void OnInitPage() override;
   void OnShown(bool visible) override;
   bool OnCommand(int id, int code) override;
-  INT_PTR OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
   void PaintPage(HDC dc, const RECT& client) override;
 
  private:
-  enum class ViewOp { Status, Device, Progress, AnimationOn, AnimationOff, Phase, StopEnabled, FocusStop };
-  struct ViewChange {
-    ViewOp op;
-    std::wstring text;
-    int value = 0;
-  };
-  // The one way from the worker to the controls: a message the page's own
-  // thread answers (directly when already on it); returns once applied.
-  void SendChange(ViewChange change);
   // Opens the scan animation clip on its control.
   void OpenAnimation();
-  void Apply(const ViewChange& change);
   void StartScan();
   void OnStop();
   void PaintDeviceTypes(HDC dc) const;
+  // Runs a change of the page on the UI thread and waits for it.
+  void OnUi(const std::function<void()>& change);
 
   CTextTable& m_Texts;
   std::wstring m_AppName;
-  const CClassImageList* m_ClassImages;
+  ScanPageLinks m_Links;
   CHoverButton4SWithText m_Stop;
   ScanRun* m_pRun = nullptr;
-  std::function<void(ScanHandOver)> m_HandOver;
-  UniqueKernelHandle m_Worker;
-  UniqueKernelHandle m_StopThread;
   bool m_bAnimationOpen = false;
 };
 

@@ -6,7 +6,7 @@
 set -euo pipefail
 
 # The program has windows: give it a display.
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a bash "$0" "$@"; fi
+[ -n "${VELKOR_OWN_DISPLAY:-}" ] || exec "$VELKOR_SOURCE_DIR/tests/integration/own_display.sh" bash "$0" "$@"
 
 run() { "$VELKOR_WINE_RUN" "$@"; }
 probe() { run "$VELKOR_BUILD_DIR/tests/integration/core/window_probe.exe" "$@"; }

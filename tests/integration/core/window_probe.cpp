@@ -1,16 +1,25 @@
-// A small helper for the window tests: finds the program's top-level dialogs
-// and reports or changes their state.
-//   window_probe wait TITLE [ms]         wait until a dialog with TITLE exists
-//   window_probe gone TITLE [ms]         wait until none exists
+// A small helper for the window tests: finds the program's main window (the
+// top-level dialog with TITLE that no window owns and that holds the
+// navigation), or one of its message boxes, and reports or changes its state.
+// A message box is a top-level dialog with the same title, so the main window
+// is never taken for the first dialog of that title.
+//   window_probe wait TITLE [ms]         wait until the main window exists
+//   window_probe gone TITLE [ms]         wait until it no longer exists
 //   window_probe state TITLE             "visible=1 iconic=0 foreground=1"
 //   window_probe minimize TITLE
 //   window_probe text TITLE ID           text of the control ID
 //   window_probe close TITLE             ask the window to close
 //   window_probe find-message TITLE TEXT [ms]  wait for a message box with TEXT, answer OK
+//   window_probe wait-message TITLE TEXT [ms]  wait for a message box with TEXT, leave it open
+//   window_probe answer-message TITLE TEXT yes|no [ms]  wait for a Yes/No box with TEXT, answer it
 //   window_probe list-rows TITLE ID      rows of the visible page's list ID:
 //                                        "item data<TAB>first column<TAB>second column"
 //   window_probe list-click TITLE ID ROW COLUMN  click into a cell of that list
 //   window_probe popup-text TITLE ID     text of control ID of the shown pop-up
+//   window_probe start-limited COMMAND-LINE  runs the command as a user without
+//                                        administrator rights (the Administrators
+//                                        group for deny only), waits for it and
+//                                        exits with its exit code (3: not started)
 // Exit code 0 on success, 1 when the window or text was not found, 2 usage.
 #include <windows.h>
 
@@ -22,6 +31,8 @@
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"#32770";
+// The main window's Home button: only the main window has it.
+constexpr int kNavigationHome = 1002;
 
 void Print(const std::wstring& text) {
   const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -43,9 +54,13 @@ std::wstring ControlText(HWND control) {
 
 struct Search {
   const wchar_t* title;
-  const wchar_t* text;  // null: any dialog with the title that holds no such static text
+  const wchar_t* text;  // null: the main window; else a dialog holding a control with this text
   HWND found;
 };
+
+bool IsMainWindow(HWND window) {
+  return GetWindow(window, GW_OWNER) == nullptr && GetDlgItem(window, kNavigationHome) != nullptr;
+}
 
 BOOL CALLBACK ChildHasText(HWND child, LPARAM lparam) {
   auto* s = reinterpret_cast<Search*>(lparam);
@@ -63,7 +78,7 @@ BOOL CALLBACK TopLevel(HWND window, LPARAM lparam) {
   if (std::wstring(cls) != kDialogClass || ControlText(window) != s->title) return TRUE;
   Search inner{s->title, s->text, nullptr};
   if (s->text != nullptr) EnumChildWindows(window, ChildHasText, reinterpret_cast<LPARAM>(&inner));
-  if (s->text == nullptr || inner.found != nullptr) {
+  if ((s->text == nullptr && IsMainWindow(window)) || (s->text != nullptr && inner.found != nullptr)) {
     s->found = window;
     return FALSE;
   }
@@ -128,6 +143,40 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM lparam) {
 }
 
 int ControlId(const wchar_t* text) { return static_cast<int>(wcstol(text, nullptr, 10)); }
+
+// The same user without administrator rights: a token whose Administrators
+// group only denies.
+int StartLimited(const wchar_t* commandLine) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token)) return 3;
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID admins = nullptr;
+  if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                &admins)) {
+    CloseHandle(token);
+    return 3;
+  }
+  SID_AND_ATTRIBUTES denyOnly{admins, 0};
+  HANDLE limited = nullptr;
+  const BOOL restricted = CreateRestrictedToken(token, 0, 1, &denyOnly, 0, nullptr, 0, nullptr, &limited);
+  FreeSid(admins);
+  CloseHandle(token);
+  if (!restricted) return 3;
+  std::wstring line = commandLine;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const BOOL started =
+      CreateProcessAsUserW(limited, nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+  CloseHandle(limited);
+  if (!started) return 3;
+  CloseHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 3;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
 
 // A block of memory in the program's process: list-view messages carry
 // pointers, which must point into the list's own process.
@@ -218,19 +267,29 @@ int ListClick(HWND list, int row, int column) {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
   const std::wstring verb = argv[1];
+  if (verb == L"start-limited") return StartLimited(argv[2]);
   const wchar_t* title = argv[2];
   const DWORD wait_ms = (verb == L"wait" || verb == L"gone") && argc > 3 ? wcstoul(argv[3], nullptr, 10) : 20000;
-  if (verb == L"find-message") {
+  if (verb == L"answer-message") {
+    if (argc < 5) return 2;
+    const std::wstring answer = argv[4];
+    if (answer != L"yes" && answer != L"no") return 2;
+    HWND box = FindDialog(title, argv[3], argc > 5 ? wcstoul(argv[5], nullptr, 10) : 20000);
+    if (box == nullptr) return 1;
+    PostMessageW(box, WM_COMMAND, answer == L"yes" ? IDYES : IDNO, 0);
+    return 0;
+  }
+  if (verb == L"find-message" || verb == L"wait-message") {
     if (argc < 4) return 2;
     const DWORD ms = argc > 4 ? wcstoul(argv[4], nullptr, 10) : 20000;
     HWND box = FindDialog(title, argv[3], ms);
     if (box == nullptr) return 1;
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    if (verb == L"find-message") PostMessageW(box, WM_COMMAND, IDOK, 0);
     return 0;
   }
   if (verb == L"gone") {
     const DWORD start = GetTickCount();
-    while (FindWindowW(kDialogClass, title) != nullptr) {
+    while (FindDialog(title, nullptr, 0) != nullptr) {
       if (GetTickCount() - start >= wait_ms) return 1;
       Sleep(100);
     }

@@ -48,12 +48,12 @@ class TestPage : public CGlobalUI {
 class FakeHost : public PopupHost {
  public:
   HWND main = nullptr;
-  int kind = 0;
+  PopupKind kind = PopupKind::None;
   bool overlayShown = false;
   bool popupShown = false;
   int hiddenCalls = 0;
   HWND MainWindow() const override { return main; }
-  int PopupKind() const override { return kind; }
+  PopupKind ShownPopup() const override { return kind; }
   void SetOverlayShown(bool shown) override { overlayShown = shown; }
   void SetPopupShown(bool shown) override { popupShown = shown; }
   void OnOverlayHidden() override { ++hiddenCalls; }
@@ -396,7 +396,8 @@ TEST_F(UiControls, FancyListMeasuresRowsAndCutsDescriptions) {
 // them spelled in other letter case), one package already downloaded and
 // intact. Rows, their actions and what a click in each column asks for.
 TEST_F(UiControls, ResultPageListsUpdatesByCategoryAndRoutesClicks) {
-  RecordTable devices(kDeviceTableCapacity);
+  ScanResult scan;
+  RecordTable& devices = scan.m_Devices;
   devices[0].Next = std::make_unique<RecordTable>(kDeviceTableCapacity);
   RecordTable& updates = *devices[0].Next;
   for (int n : {2, 5, 9}) {
@@ -408,15 +409,15 @@ TEST_F(UiControls, ResultPageListsUpdatesByCategoryAndRoutesClicks) {
   { std::ofstream(package, std::ios::binary) << "abc"; }
   updates[5].Md5 = L"900150983cd24fb0d6963f7d28e17f72";
   const StringMap downloads{{L"pciven_10de&dev_0005", package.wstring()}};
-  const std::vector<std::wstring> updateList{L"Display adapters|GeForce|5", L"display adapters|Radeon|2",
-                                             L"Network adapters|Realtek|9"};
-  std::int32_t deviceCount = 12, updateCount = 3;
-  std::atomic<bool> finished{true};
-  const std::wstring start = L"09:05:03 PM ", duration = L"00:00:07", total = L"12";
-  std::map<std::wstring, std::wstring> rowToDevice;
-  std::wstring shown;
-  ScanResultState state{&devices, &deviceCount, &updateCount, &finished, &updateList, &downloads, &start,
-                        &duration, &total, nullptr, &rowToDevice, &shown};
+  scan.m_UpdateList = {L"Display adapters|GeForce|5", L"display adapters|Radeon|2", L"Network adapters|Realtek|9"};
+  scan.m_nDeviceCount = 12;
+  scan.m_nUpdateCount = 3;
+  scan.m_bScanFinished = true;
+  scan.m_strScanStartTime = L"09:05:03 PM ";
+  scan.m_strScanDuration = L"00:00:07";
+  scan.m_strScanTotal = L"12";
+  const std::map<std::wstring, std::wstring>& rowToDevice = scan.m_RowToDevice;
+  const std::wstring& shown = scan.m_strShownDevices;
   std::vector<std::wstring> asked;
   ResultPageActions actions;
   actions.download = [&](std::int32_t device, int row) {
@@ -426,7 +427,7 @@ TEST_F(UiControls, ResultPageListsUpdatesByCategoryAndRoutesClicks) {
   actions.details = [&](std::int32_t device) { asked.push_back(L"details " + std::to_wstring(device)); };
   actions.feedback = [&] { asked.push_back(L"feedback"); };
   CTextTable texts;
-  CScanResultDlg page(fonts_, texts, state, actions);
+  CScanResultDlg page(fonts_, texts, ResultPageLinks{scan, downloads, nullptr}, actions);
   ASSERT_TRUE(page.Create(host_));
   SetWindowPos(page.hwnd(), nullptr, 13, 115, kPageWidth, kPageHeight, SWP_NOZORDER | SWP_SHOWWINDOW);
   page.PopulateResults();
@@ -489,7 +490,7 @@ TEST_F(UiControls, ResultPageListsUpdatesByCategoryAndRoutesClicks) {
   EXPECT_STREQ(text, L"Download");
 
   // No update counted: an empty list and no download-all.
-  updateCount = 0;
+  scan.m_nUpdateCount = 0;
   page.PopulateResults();
   ShowWindow(page.hwnd(), SW_HIDE);
   ShowWindow(page.hwnd(), SW_SHOW);
@@ -556,8 +557,8 @@ TEST_F(UiControls, OverlayDimsAtAlpha200AndHostsThePopupOfTheKind) {
 
   TestPopup install(IDD_INSTALL_DRIVER, fonts_, host);
   ASSERT_TRUE(install.Create(overlay.hwnd()));
-  overlay.AddPopup(5, install);
-  host.kind = 5;
+  overlay.AddPopup(PopupKind::InstallConfirm, install);
+  host.kind = PopupKind::InstallConfirm;
   overlay.ShowOverOwner();
   EXPECT_TRUE(host.overlayShown);
   EXPECT_TRUE(host.popupShown);
@@ -576,7 +577,7 @@ TEST_F(UiControls, OverlayDimsAtAlpha200AndHostsThePopupOfTheKind) {
   EXPECT_EQ(host.hiddenCalls, 1);
 
   // A kind without a pop-up only dims.
-  host.kind = 0;
+  host.kind = PopupKind::None;
   overlay.ShowOverOwner();
   EXPECT_TRUE(IsWindowVisible(overlay.hwnd()));
   EXPECT_FALSE(IsWindowVisible(install.hwnd()));

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 
-#include "core/operation_bracket.hpp"
 #include "core/start_mode.hpp"
 #include "inventory/system_text.hpp"
 
@@ -62,29 +60,6 @@ TEST(SystemText, NormalisesBlanksAndCutsLongProcessorNames) {
   EXPECT_EQ(CutProcessorName(std::wstring(40, L'a')), std::wstring(40, L'a'));
   EXPECT_EQ(CutProcessorName(std::wstring(41, L'a')), std::wstring(40, L'a') + L"...");
   EXPECT_EQ(CutProcessorName(std::wstring(48, L'b')), std::wstring(40, L'b') + L"...");
-}
-
-class RecordingHost : public OperationHost {
- public:
-  void BeginOperation() override { log += L"B"; ++depth; }
-  void EndOperation() override { log += L"E"; --depth; }
-  std::wstring log;
-  int depth = 0;
-};
-
-TEST(OperationBracket, NavigationComesBackOnEveryWayOut) {
-  RecordingHost host;
-  EXPECT_TRUE(RunBracketed(host, [&] { host.log += L"w"; }));
-  EXPECT_FALSE(RunBracketed(host, [&] { host.log += L"w"; throw std::runtime_error("boom"); }));
-  EXPECT_FALSE(RunBracketed(host, [] { throw 42; }));
-  auto early = [&](bool stop) {
-    OperationScope scope(host);
-    if (stop) return;
-    host.log += L"w";
-  };
-  early(true);
-  EXPECT_EQ(host.log, L"BwEBwEBEBE");
-  EXPECT_EQ(host.depth, 0);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "core/single_instance.hpp"
 #include "core/registry_key.hpp"
 #include "core/settings.hpp"
+#include "core/flow_host.hpp"
 #include "core/update_service.hpp"
 #include "core/worker_thread.hpp"
 #include "inventory/system_information.hpp"
@@ -166,26 +167,23 @@ class CountingHost : public OperationHost {
   std::atomic<int> ended{0};
 };
 
-TEST(WorkerThread, RunsBracketedOnItsOwnThreadAndAlwaysEndsTheOperation) {
-  CountingHost host;
-  DWORD worker_thread = 0;
-  int priority = -100;
-  UniqueKernelHandle ok = StartWorker(host, [&] {
+TEST(WorkerThread, AFlowRunsOnAThreadOfItsOwnAndAlwaysEndsTheOperation) {
+  CountingHost bracket;
+  Win32WorkerThreads threads;
+  FlowHost host(bracket, nullptr, threads);
+  std::atomic<DWORD> worker_thread{0};
+  std::atomic<int> priority{-100};
+  ASSERT_TRUE(host.StartWorker([&] {
     worker_thread = GetCurrentThreadId();
     priority = GetThreadPriority(GetCurrentThread());
-  });
-  UniqueKernelHandle thrown = StartWorker(host, [] { throw std::runtime_error("unexpected"); });
-  ASSERT_TRUE(ok);
-  ASSERT_TRUE(thrown);
-  ASSERT_EQ(WaitForSingleObject(ok.get(), 10000), WAIT_OBJECT_0);
-  ASSERT_EQ(WaitForSingleObject(thrown.get(), 10000), WAIT_OBJECT_0);
+    return FlowEnd::Done;
+  }));
+  ASSERT_TRUE(host.StartWorker([]() -> FlowEnd { throw std::runtime_error("unexpected"); }));
+  ASSERT_TRUE(threads.WaitAll(10000));
   EXPECT_NE(worker_thread, 0u);
   EXPECT_NE(worker_thread, GetCurrentThreadId());
-  DWORD code = 99;
-  GetExitCodeThread(thrown.get(), &code);
-  EXPECT_EQ(code, 1u);
-  EXPECT_EQ(host.begun, 2);
-  EXPECT_EQ(host.ended, 2);
+  EXPECT_EQ(bracket.begun, 2);
+  EXPECT_EQ(bracket.ended, 2);
   EXPECT_EQ(priority, THREAD_PRIORITY_NORMAL);
 }
 

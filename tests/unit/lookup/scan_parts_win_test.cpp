@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/settings.hpp"
+#include "core/stop_request.hpp"
 #include "inventory/driver_scanner_app.hpp"
 #include "lookup/scan_parts_win.hpp"
 
@@ -20,10 +21,8 @@ std::wstring SystemProgram(const wchar_t* name) {
 
 class ScanPartsTest : public ::testing::Test {
  protected:
-  ScanPartsTest() : app(L"Velkor") {}
-  WinScanParts Parts(RelaunchCommand relaunch = {}) { return WinScanParts(app, network, std::move(relaunch)); }
+  WinScanParts Parts(RelaunchCommand relaunch = {}) { return WinScanParts(network, std::move(relaunch)); }
 
-  CApplicationState app;
   CUpdateService network;  // not loaded
 };
 
@@ -59,7 +58,7 @@ TEST_F(ScanPartsTest, LastScanNeedsTheProductKeyTheCountsCreateIt) {
   EXPECT_EQ(parts.ReadProductValue(L"TotalDrivers"), L"57");
   parts.WriteProductValue(L"LastScan", L"December 10, 2026 07:00:00 AM ");
   EXPECT_EQ(parts.ReadProductValue(L"LastScan"), L"December 10, 2026 07:00:00 AM ");
-  app.m_Settings.Init(false);
+  SHDeleteKeyW(HKEY_CURRENT_USER, L"software\\VELKOR Brenn");
 }
 
 // A stop that was never acknowledged leaves the engine state behind; the next
@@ -67,20 +66,19 @@ TEST_F(ScanPartsTest, LastScanNeedsTheProductKeyTheCountsCreateIt) {
 // (while the administrator question is open, say) ends its listing.
 TEST_F(ScanPartsTest, RunClearsAStaleStopRequestButHonoursItsOwn) {
   WinScanParts parts = Parts();
+  StopRequest stop(&TheDriverScannerApp());
   int listed = 0;
   const ProgressCallback count = [&](const DeviceRecord* record, int) { listed += record != nullptr; };
   TheDriverScannerApp().EngineState = kStopScan;
-  parts.BeginOperation();
+  stop.BeginRun();
   EXPECT_EQ(parts.RunDeviceScan(count), 32);
   EXPECT_GT(listed, 0);
-  parts.EndOperation();
 
   listed = 0;
-  parts.BeginOperation();
+  stop.BeginRun();
   TheDriverScannerApp().EngineState = kStopScan;
   EXPECT_EQ(parts.RunDeviceScan(count), 18);
   EXPECT_EQ(listed, 0);
-  parts.EndOperation();
 }
 
 TEST_F(ScanPartsTest, ClockAndSystemFacts) {

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/flow_host.hpp"
 #include "lookup/scan_run.hpp"
 
 namespace velkor {
@@ -72,14 +74,16 @@ struct Machine {
   bool throwInLookup = false;
 };
 
-// One log for the view and the parts, so that the order across both shows.
-class Recorder : public ScanView, public ScanParts {
+// One log for the view, the parts and the flow host's bracket, so that the
+// order across them shows. The host's threads run where they are started.
+class Recorder : public ScanView, public ScanParts, public OperationHost, public EngineStopTarget,
+                 public WorkerThreads {
  public:
   explicit Recorder(Machine machine) : m(std::move(machine)) {}
 
   void SetStatusText(const std::wstring& text) override {
     Log(L"status:" + text);
-    if (text == kSending && stopBeforeExchange) run->m_bScanStopRequested = true;
+    if (text == kSending && stopBeforeExchange) host->Stop().Press();
   }
   void SetCurrentDeviceText(const std::wstring& text) override { Log(L"device:" + text); }
   void SetProgress(int percent) override { progress.push_back(percent); }
@@ -95,7 +99,6 @@ class Recorder : public ScanView, public ScanParts {
     Log(L"ask:" + text);
     return m.answerYes;
   }
-  void PumpMessages() override { Log(L"pump"); }
   void PopulateResults() override { Log(L"populate"); }
   void ShowResultPage() override { Log(L"page:result"); }
   void ShowHomePage() override { Log(L"page:home"); }
@@ -103,6 +106,13 @@ class Recorder : public ScanView, public ScanParts {
 
   void BeginOperation() override { Log(L"begin"); }
   void EndOperation() override { Log(L"end"); }
+  bool RequestAbort(std::int32_t) override { return true; }
+  void ClearStop() override {}
+  bool Start(std::function<void()> body) override {
+    body();
+    return true;
+  }
+
   LocalTime Now() override { return clock.empty() ? LocalTime{} : Pop(clock); }
   bool IsFullAdministrator() override { return m.admin; }
   int WindowsMajorVersion() override { return m.major; }
@@ -120,8 +130,8 @@ class Recorder : public ScanView, public ScanParts {
     for (int i = 0; i < m.devices; ++i) {
       if (i == m.stopAfterDevices) {
         // The Stop button and its thread; the listing sees the request next.
-        run->m_bScanStopRequested = true;
-        run->RequestStop([] { return true; });
+        ScanRun* scan = run;
+        host->RequestStop(kStopScan, [scan](bool acknowledged) { scan->OnStopAnswered(acknowledged); });
         return 18;
       }
       DeviceRecord record;
@@ -145,6 +155,7 @@ class Recorder : public ScanView, public ScanParts {
     return ok;
   }
   void SleepMilliseconds(unsigned milliseconds) override { Log(L"sleep:" + std::to_wstring(milliseconds)); }
+  void PumpMessages() override { Log(L"pump"); }
   std::wstring ReadProductValue(const wchar_t* name) override {
     const auto it = m.stored.find(name);
     return it == m.stored.end() ? std::wstring() : it->second;
@@ -171,6 +182,7 @@ class Recorder : public ScanView, public ScanParts {
 
   Machine m;
   ScanRun* run = nullptr;
+  FlowHost* host = nullptr;
   bool stopBeforeExchange = false;
   std::deque<LocalTime> clock{At(10, 23, 59, 58, 400), At(11, 0, 0, 1, 600)};
   std::vector<std::wstring> log;
@@ -187,30 +199,48 @@ class Recorder : public ScanView, public ScanParts {
   }
 };
 
-// The application state a run fills, with the recorder wired to a run.
+// The application state a run fills, with the recorder wired to a run that
+// the flow host runs. The result starts with what an earlier scan left.
 struct Harness {
   explicit Harness(Machine machine, bool forBackup = false) : rec(std::move(machine)) {
     rec.run = &run;
+    rec.host = &host;
     run.m_bScanForBackup = forBackup;
+    result.m_nDeviceCount = 99;
+    result.m_nUpdateCount = 99;
+    result.m_bScanFinished = true;
+    result.m_UpdateList = {L"stale|entry|7"};
+    result.m_strScanStartTime = result.m_strScanDuration = result.m_strScanTotal = result.m_strLastScan = L"old";
+    result.m_nHomeOutOfDate = result.m_nHomeUpToDate = result.m_nHomeTotal = -1;
+    // A stop of the earlier run was passed on to the engine.
+    host.Stop().PassToEngine(kStopScan);
   }
-  ScanOutcome Run() { return run.Run(); }
+  ScanOutcome Run() {
+    ScanOutcome outcome;
+    outcome.threw = !host.RunHere([&] { return run.Run(outcome); });
+    return outcome;
+  }
 
   Recorder rec;
-  RecordTable devices{kDeviceTableCapacity};
-  std::int32_t deviceCount = 99;
-  std::int32_t updateCount = 99;
-  std::atomic<bool> abortRequested{true};
-  std::atomic<bool> scanFinished{true};
-  ClassificationSets sets;
-  CXml xml;
-  CMarkup document;
-  std::vector<std::wstring> updateList{L"stale|entry|7"};
-  std::wstring scanStartTime = L"old", scanDuration = L"old", scanTotal = L"old", lastScan = L"old";
-  std::int32_t homeOutOfDate = -1, homeUpToDate = -1, homeTotal = -1;
-  ScanRunState state{devices,    deviceCount, updateCount, abortRequested, scanFinished,  sets,
-                     xml,        document,    updateList,  scanStartTime,  scanDuration,  scanTotal,
-                     lastScan,   homeOutOfDate, homeUpToDate, homeTotal};
-  ScanRun run{rec, rec, state};
+  ScanResult result;
+  FlowHost host{rec, &rec, rec};
+  ScanRun run{rec, rec, result, host.Stop()};
+  // Short names for what the tests read.
+  const RecordTable& devices = result.m_Devices;
+  const std::int32_t& deviceCount = result.m_nDeviceCount;
+  const std::int32_t& updateCount = result.m_nUpdateCount;
+  const std::vector<std::wstring>& updateList = result.m_UpdateList;
+  const CMarkup& document = result.m_XmlDocument;
+  const std::wstring& scanStartTime = result.m_strScanStartTime;
+  const std::wstring& scanDuration = result.m_strScanDuration;
+  const std::wstring& scanTotal = result.m_strScanTotal;
+  const std::wstring& lastScan = result.m_strLastScan;
+  const std::int32_t& homeOutOfDate = result.m_nHomeOutOfDate;
+  const std::int32_t& homeUpToDate = result.m_nHomeUpToDate;
+  const std::int32_t& homeTotal = result.m_nHomeTotal;
+  bool AbortRequested() const { return host.Stop().PassedOn(); }
+  bool StopRequested() const { return host.Stop().Pressed(); }
+  bool ScanFinished() const { return result.m_bScanFinished; }
 };
 
 const std::map<std::wstring, std::wstring> kEarlierCounts = {
@@ -266,9 +296,9 @@ TEST(ScanRun, CompleteRunShowsEveryStepInOrder) {
   // The request names every device and the OS version code.
   ASSERT_EQ(h.rec.requests.size(), 1u);
   EXPECT_NE(h.rec.requests[0].find(L"dev_1056"), std::wstring::npos);
-  EXPECT_FALSE(h.abortRequested);
-  EXPECT_TRUE(h.scanFinished);
-  EXPECT_FALSE(h.run.m_bScanStopRequested);
+  EXPECT_FALSE(h.AbortRequested());
+  EXPECT_TRUE(h.ScanFinished());
+  EXPECT_FALSE(h.StopRequested());
 }
 
 // The scenarios of the rule for the stored counts and of the page handed over to.
@@ -363,7 +393,7 @@ TEST(ScanRun, StoredValuesMessagesAndPageFollowHowTheRunWent) {
     EXPECT_EQ(h.rec.log.front(), L"begin");
     EXPECT_EQ(h.rec.log.back(), L"end");
     EXPECT_EQ(h.rec.Count(L"end"), 1);
-    EXPECT_FALSE(h.run.m_bScanStopRequested);
+    EXPECT_FALSE(h.StopRequested());
     EXPECT_FALSE(outcome.threw);
     EXPECT_FALSE(h.rec.Has(L"exit"));
   }
@@ -383,8 +413,8 @@ TEST(ScanRun, StopWhileListingShowsAbortedAndSendsNothing) {
   // The devices listed before the stop stay in the table.
   EXPECT_EQ(h.deviceCount, 2);
   EXPECT_EQ(h.devices[1].Name, L"Device 1");
-  EXPECT_TRUE(h.scanFinished);
-  EXPECT_TRUE(h.abortRequested);
+  EXPECT_TRUE(h.ScanFinished());
+  EXPECT_TRUE(h.AbortRequested());
 }
 
 TEST(ScanRun, StopBeforeTheExchangeBuildsButNeverSends) {
