@@ -10,18 +10,13 @@ run="$VELKOR_WINE_RUN"
 build="$VELKOR_BUILD_DIR"
 scan_dir="$VELKOR_SOURCE_DIR/tests/integration/scan"
 tools="$build/tests/integration/network"
-work="$(mktemp -d)"
-VELKOR_SERVICE_WORK="$work/service"
-source "$scan_dir/service_fixture.sh"
+source "$VELKOR_SOURCE_DIR/tests/integration/network/network_fixture.sh"
 listener=""
 stop_listener() {
   [ -z "$listener" ] || { kill "$listener" 2>/dev/null; wait "$listener" 2>/dev/null || true; }
   listener=""
 }
-trap 'stop_listener; velkor_service_stop; rm -rf "$work"' EXIT
-failures=0
-pass() { echo "ok   $1"; }
-fail() { echo "FAIL $1"; failures=$((failures + 1)); }
+network_on_exit=stop_listener
 set_value() {  # HIVE NAME VALUE
   "$run" reg add "$1\\Software\\VELKOR Brenn" /v "$2" /t REG_SZ /d "$3" /f >/dev/null
 }

@@ -8,17 +8,9 @@
 set -euo pipefail
 run="$VELKOR_WINE_RUN"
 build="$VELKOR_BUILD_DIR"
-scan_dir="$VELKOR_SOURCE_DIR/tests/integration/scan"
 test_ca="$VELKOR_SOURCE_DIR/tests/tls/test_ca.sh"
 network_call="$build/tests/integration/network/network_call.exe"
-work="$(mktemp -d)"
-VELKOR_SERVICE_WORK="$work/service"
-source "$scan_dir/service_fixture.sh"
-source "$VELKOR_SOURCE_DIR/tests/integration/network/proxy_fixture.sh"
-trap 'proxy_stop; velkor_service_stop; rm -rf "$work"' EXIT
-failures=0
-pass() { echo "ok   $1"; }
-fail() { echo "FAIL $1"; failures=$((failures + 1)); }
+source "$VELKOR_SOURCE_DIR/tests/integration/network/network_fixture.sh"
 
 velkor_service_start
 bash "$test_ca" ca "$work/trusted"

@@ -14,14 +14,7 @@ ctl="$build/src/app/velkorctl/velkorctl.exe"
 call="$build/tests/integration/network/network_call.exe"
 keys="$build/keys"
 expected="$VELKOR_SOURCE_DIR/tools/sample_catalog/expected_offers.txt"
-work="$(mktemp -d)"
-VELKOR_SERVICE_WORK="$work/service"
-source "$scan_dir/service_fixture.sh"
-source "$VELKOR_SOURCE_DIR/tests/integration/network/proxy_fixture.sh"
-trap 'proxy_stop; velkor_service_stop; rm -rf "$work"' EXIT
-failures=0
-pass() { echo "ok   $1"; }
-fail() { echo "FAIL $1"; failures=$((failures + 1)); }
+source "$VELKOR_SOURCE_DIR/tests/integration/network/network_fixture.sh"
 message="Please check your internet connection and re-scan to get updated results."
 
 velkor_service_start
