@@ -114,3 +114,47 @@ function(velkor_add_benchmark name)
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark_main velkor_options)
   set_property(GLOBAL APPEND PROPERTY VELKOR_BENCHMARKS ${name})
 endfunction()
+
+# velkor_embed_fuzz_inputs(OUTPUT fuzzer...)
+# Writes OUTPUT with one line {"fuzzer", "corpus/NAME", {bytes}} (or
+# "regressions/NAME") for every kept input of the fuzz targets named, so that a
+# unit test program replays them under Wine as well as natively.
+function(velkor_embed_fuzz_inputs output)
+  set(fuzz_root ${CMAKE_SOURCE_DIR}/tests/fuzz)
+  set(entries "")
+  foreach(fuzzer IN LISTS ARGN)
+    foreach(kind corpus regressions)
+      file(GLOB files CONFIGURE_DEPENDS ${fuzz_root}/${kind}/${fuzzer}/*)
+      foreach(file IN LISTS files)
+        get_filename_component(name ${file} NAME)
+        if(name MATCHES "^\\.")
+          continue()
+        endif()
+        velkor_file_bytes(${file} bytes)
+        string(APPEND entries "{\"${fuzzer}\", \"${kind}/${name}\", {${bytes}}},\n")
+      endforeach()
+    endforeach()
+  endforeach()
+  file(CONFIGURE OUTPUT ${output} CONTENT "${entries}")
+endfunction()
+
+# velkor_embed_files(OUTPUT ROOT)
+# Writes OUTPUT with one line {"relative/path", {bytes}} for every file below
+# ROOT: fixtures a test program carries inside itself.
+function(velkor_embed_files output root)
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${root}/*)
+  set(entries "")
+  foreach(file IN LISTS files)
+    file(RELATIVE_PATH name ${root} ${file})
+    velkor_file_bytes(${file} bytes)
+    string(APPEND entries "{\"${name}\", {${bytes}}},\n")
+  endforeach()
+  file(CONFIGURE OUTPUT ${output} CONTENT "${entries}")
+endfunction()
+
+# A file's bytes as the elements of a C++ initializer list ("0x12,0x34,").
+function(velkor_file_bytes file out_var)
+  file(READ ${file} hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  set(${out_var} "${bytes}" PARENT_SCOPE)
+endfunction()

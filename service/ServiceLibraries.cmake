@@ -19,12 +19,15 @@ function(velkor_service_core_library)
     ${VELKOR_SERVICE_SRC}/digest.cpp
     ${VELKOR_SERVICE_SRC}/inf_models.cpp
     ${VELKOR_SERVICE_SRC}/inf_parser.cpp
+    ${VELKOR_SERVICE_SRC}/models_choice.cpp
     ${VELKOR_SERVICE_SRC}/offer_rules.cpp
     ${VELKOR_SERVICE_SRC}/os_codes.cpp
     ${VELKOR_SERVICE_SRC}/package_names.cpp
     ${VELKOR_SERVICE_SRC}/scan_handler.cpp
-    ${VELKOR_SERVICE_SRC}/sqlite_handle.cpp)
+    ${VELKOR_SERVICE_SRC}/serving_rule.cpp
+    ${VELKOR_SERVICE_SRC}/sqlite_handle.cpp
+    ${VELKOR_SERVICE_SRC}/windows_releases.cpp)
   target_include_directories(velkor_service_core PUBLIC ${CMAKE_SOURCE_DIR}/service/src)
   target_link_libraries(velkor_service_core
-    PUBLIC velkor_base velkor_options SQLite::SQLite3 tinyxml2::tinyxml2 OpenSSL::Crypto)
+    PUBLIC velkor_base velkor_os_version_code velkor_options SQLite::SQLite3 tinyxml2::tinyxml2 OpenSSL::Crypto)
 endfunction()

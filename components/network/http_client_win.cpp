@@ -72,6 +72,8 @@ HttpClient::HttpClient(HttpTimeouts timeouts)
   InternetSetOptionW(session_.get(), INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof(retries));
 }
 
+void HttpClient::AddHeaders(std::string_view lines) { extraHeaders_ += FromUtf8(lines); }
+
 bool HttpClient::Post(const ServiceAddress& address, std::wstring_view path, std::string_view contentType,
                       std::string_view body, std::size_t maxAnswer, HttpAnswer& answer) const {
   Call call{address, std::wstring(path), L"POST", contentType, body, maxAnswer,
@@ -111,6 +113,7 @@ bool HttpClient::Exchange(Call& call, HttpAnswer& answer) const {
     SetTimeout(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, call.deadline.Cap(timeouts_.receiveMs, now));
     std::wstring headers;
     if (!call.contentType.empty()) headers = L"Content-Type: " + FromUtf8(call.contentType) + L"\r\n";
+    headers += extraHeaders_;
     if (!HttpSendRequestW(request.get(), headers.empty() ? nullptr : headers.c_str(),
                           static_cast<DWORD>(headers.size()), const_cast<char*>(call.body.data()),
                           static_cast<DWORD>(call.body.size()))) {

@@ -34,6 +34,9 @@ class HttpClient {
  public:
   explicit HttpClient(HttpTimeouts timeouts = {});
 
+  // Header lines (each ending in CR LF, ASCII) sent with every request.
+  void AddHeaders(std::string_view lines);
+
   // POST body to path; true with a 200 answer.
   bool Post(const ServiceAddress& address, std::wstring_view path, std::string_view contentType,
             std::string_view body, std::size_t maxAnswer, HttpAnswer& answer) const;
@@ -46,6 +49,7 @@ class HttpClient {
 
   HttpTimeouts timeouts_;
   UniqueInternetHandle session_;
+  std::wstring extraHeaders_;
 };
 
 // Percent-encodes text as UTF-8 for a query string (RFC 3986 unreserved kept).

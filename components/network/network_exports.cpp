@@ -4,12 +4,16 @@
 //   GET  {base}v1/driver?id=&os=   -> "URL|MD5"
 //   POST {base}v1/feedback    feedback document -> 200 when stored
 //
+// The scan and the driver lookup carry the running Windows in headers of their
+// own (system_headers.hpp).
+//
 // Texts travel as UTF-8. The scan answer and the driver lookup answer decide
 // what is downloaded and installed with administrator rights: each is handed
 // to the program only with a valid signature of the service over the request
-// and the answer (docs/protocol.md, "Signed answers"); any other answer is a
-// failed call, as if the service could not be reached. No exception leaves the
-// component: a failure is a FALSE result.
+// (the running Windows it reported included) and the answer (docs/protocol.md,
+// "Signed answers"); any other answer is a failed call, as if the service could
+// not be reached. No exception leaves the component: a failure is a FALSE
+// result.
 
 #include <windows.h>
 
@@ -21,6 +25,7 @@
 #include "base/utf.hpp"
 #include "http_client_win.hpp"
 #include "network_api.h"
+#include "running_windows_win.hpp"
 #include "service_config_win.hpp"
 
 namespace velkor::network {
@@ -41,6 +46,15 @@ bool TextOf(const wchar_t* text, std::wstring& out) {
   if (length > kMaxDocumentChars) return false;
   out.assign(text, length);
   return true;
+}
+
+// A client that tells the service which Windows asks (the header lines
+// `windows`), so that it can offer what Windows would install here (the scan
+// and the driver lookup). The service signs its answer over the same lines.
+HttpClient TellingClient(const std::string& windows) {
+  HttpClient client;
+  client.AddHeaders(windows);
+  return client;
 }
 
 BOOL HandOut(const std::string& utf8, wchar_t** answer) {
@@ -68,12 +82,13 @@ extern "C" BOOL WINAPI ScanLookup(wchar_t* server, const wchar_t* request,
     std::wstring document;
     if (!ChooseAddress(server, address) || !TextOf(request, document)) return FALSE;
     const std::string request = velkor::ToUtf8(document);
+    const std::string windows = FormatWindowsHeaders(RunningWindows());
     HttpAnswer received;
-    if (!HttpClient().Post(address, RequestPath(address, L"v1/scan"), "application/xml; charset=utf-8", request,
-                           kMaxScanAnswer, received)) {
+    if (!TellingClient(windows).Post(address, RequestPath(address, L"v1/scan"), "application/xml; charset=utf-8",
+                                     request, kMaxScanAnswer, received)) {
       return FALSE;
     }
-    const std::string_view parts[] = {request, received.body};
+    const std::string_view parts[] = {request, windows, received.body};
     if (!IsSignedAnswer(velkor::SignaturePurpose::kScanAnswer, parts, received)) return FALSE;
     return HandOut(received.body, answer);
   } catch (...) {
@@ -97,11 +112,12 @@ extern "C" BOOL WINAPI DriverLookup(wchar_t* server,
     }
     const std::wstring path = RequestPath(address, L"v1/driver") + L"?id=" + EncodeQueryValue(id) +
                               L"&os=" + EncodeQueryValue(os);
+    const std::string windows = FormatWindowsHeaders(RunningWindows());
     HttpAnswer received;
-    if (!HttpClient().Get(address, path, kMaxLookupAnswer, received)) return FALSE;
+    if (!TellingClient(windows).Get(address, path, kMaxLookupAnswer, received)) return FALSE;
     const std::string idText = velkor::ToUtf8(id);
     const std::string osText = velkor::ToUtf8(os);
-    const std::string_view parts[] = {idText, osText, received.body};
+    const std::string_view parts[] = {idText, osText, windows, received.body};
     if (!IsSignedAnswer(velkor::SignaturePurpose::kDriverAnswer, parts, received)) return FALSE;
     std::string body = std::move(received.body);
     // Exactly one line "URL|MD5"; a trailing line end is tolerated.

@@ -162,16 +162,17 @@ bool AnswerSigning::Load(const AnswerKeyFiles& files, std::string& error) {
   return true;
 }
 
-std::optional<SignatureHeaders> AnswerSigning::ScanAnswer(std::string_view request, std::string_view answer) const {
+std::optional<SignatureHeaders> AnswerSigning::ScanAnswer(std::string_view request, std::string_view windows,
+                                                          std::string_view answer) const {
   if (!scan_) return std::nullopt;
-  const std::string_view parts[] = {request, answer};
+  const std::string_view parts[] = {request, windows, answer};
   return scan_->Sign(SignaturePurpose::kScanAnswer, parts);
 }
 
 std::optional<SignatureHeaders> AnswerSigning::DriverAnswer(std::string_view id, std::string_view os,
-                                                            std::string_view answer) const {
+                                                            std::string_view windows, std::string_view answer) const {
   if (!driver_) return std::nullopt;
-  const std::string_view parts[] = {id, os, answer};
+  const std::string_view parts[] = {id, os, windows, answer};
   return driver_->Sign(SignaturePurpose::kDriverAnswer, parts);
 }
 

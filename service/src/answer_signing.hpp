@@ -61,8 +61,11 @@ class AnswerSigning {
   bool Load(const AnswerKeyFiles& files, std::string& error);
 
   // nullopt when the purpose has no key (or signing failed).
-  std::optional<SignatureHeaders> ScanAnswer(std::string_view request, std::string_view answer) const;
-  std::optional<SignatureHeaders> DriverAnswer(std::string_view id, std::string_view os, std::string_view answer) const;
+  // `windows`: the request's Velkor-Windows-* header lines as it sent them.
+  std::optional<SignatureHeaders> ScanAnswer(std::string_view request, std::string_view windows,
+                                             std::string_view answer) const;
+  std::optional<SignatureHeaders> DriverAnswer(std::string_view id, std::string_view os, std::string_view windows,
+                                               std::string_view answer) const;
   std::optional<SignatureHeaders> VersionFile(std::string_view file) const;
   bool Signs(SignaturePurpose purpose) const;
 

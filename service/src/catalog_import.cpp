@@ -3,6 +3,7 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -13,7 +14,9 @@
 #include "os_codes.hpp"
 #include "package_names.hpp"
 #include "package_reader.hpp"
+#include "serving_rule.hpp"
 #include "sidecar.hpp"
+#include "windows_releases.hpp"
 
 namespace velkor::service {
 namespace fs = std::filesystem;
@@ -45,9 +48,19 @@ CatalogDriver DriverFromInf(const InfDriverInfo& info, const std::string& infPat
   // names the signer where that is not so.
   if (!info.catalogFile.empty()) driver.signer = driver.provider;
   for (const InfListedId& id : info.ids) {
-    driver.ids.push_back(CatalogId{ToUtf8(id.key), ToUtf8(id.listed), id.osMask});
+    driver.ids.push_back(
+        CatalogId{ToUtf8(id.key), ToUtf8(id.listed), id.osMask, RuleText(id.rule), id.asHardwareId});
   }
   return driver;
+}
+
+// The systems of every ID together: what a sidecar's own ID list serves.
+std::string RuleOfWholeDriver(const CatalogDriver& driver) {
+  ServingRule whole;
+  for (const CatalogId& id : driver.ids) {
+    if (const std::optional<ServingRule> rule = ParseRule(id.rule)) AddTerms(whole, *rule);
+  }
+  return RuleText(whole);
 }
 
 void ApplySidecar(const Sidecar& sidecar, CatalogDriver& driver) {
@@ -60,22 +73,45 @@ void ApplySidecar(const Sidecar& sidecar, CatalogDriver& driver) {
     // The sidecar's list replaces what the INF lists; without an "os" list the
     // IDs serve what the INF as a whole serves.
     const std::uint32_t mask = driver.osMask;
+    const std::string rule = RuleOfWholeDriver(driver);
     driver.ids.clear();
     std::set<std::string> seen;
     for (const std::wstring& id : *sidecar.ids) {
       std::string key = ToUtf8(AsciiToLower(Trim(id)));
       if (key.empty() || !seen.insert(key).second) continue;
-      driver.ids.push_back(CatalogId{std::move(key), ToUtf8(Trim(id)), mask});
+      // Named by the package's maker, not by a model line: as a hardware ID.
+      driver.ids.push_back(CatalogId{std::move(key), ToUtf8(Trim(id)), mask, rule, true});
     }
   }
   if (sidecar.osMask) {
-    for (CatalogId& id : driver.ids) id.osMask = *sidecar.osMask;
+    // An "os" list decides alone, for exact systems by the code the client's
+    // table gives them.
+    for (CatalogId& id : driver.ids) {
+      id.osMask = *sidecar.osMask;
+      id.rule.clear();
+    }
   }
   driver.osMask = 0;
   for (const CatalogId& id : driver.ids) driver.osMask |= id.osMask;
 }
 
 }  // namespace
+
+std::vector<bool> PackageReleases(const CatalogPackage& package) {
+  std::vector<ServingRule> rules;  // parsed once, pointed to below
+  std::vector<std::uint32_t> masks;
+  std::map<std::pair<std::string, std::uint32_t>, bool> seen;  // IDs share rules
+  for (const CatalogDriver& driver : package.drivers) {
+    for (const CatalogId& id : driver.ids) {
+      if (!seen.emplace(std::make_pair(id.rule, id.osMask), true).second) continue;
+      rules.push_back(ParseRule(id.rule).value_or(ServingRule{}));
+      masks.push_back(id.osMask);
+    }
+  }
+  std::vector<ServedBy> ids;
+  for (std::size_t i = 0; i < rules.size(); ++i) ids.push_back(ServedBy{&rules[i], masks[i]});
+  return ServedReleases(ids);
+}
 
 bool IsPackageFileName(const std::string& fileName) {
   const std::size_t dot = fileName.rfind('.');
@@ -225,7 +261,8 @@ ImportSummary ImportCatalog(CatalogStore& store, const fs::path& packagesDir, st
     std::size_t ids = 0;
     for (const CatalogDriver& driver : package.drivers) ids += driver.ids.size();
     log << (stamp ? "updated: " : "added: ") << name << " (" << package.drivers.size()
-        << " INF, " << ids << " IDs)\n";
+        << " INF, " << ids << " IDs; " << DescribeServedReleases(PackageReleases(package))
+        << ")\n";
     (stamp ? summary.updated : summary.added)++;
   }
   if (error) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "catalog_store.hpp"
 
@@ -27,6 +28,9 @@ ImportSummary ImportCatalog(CatalogStore& store, const std::filesystem::path& pa
 // fileName is the package's name relative to the packages folder.
 bool ReadCatalogPackage(const std::filesystem::path& file, const std::string& fileName,
                         CatalogPackage& out, std::string& error);
+
+// The releases of WindowsReleases() that some ID of the package serves.
+std::vector<bool> PackageReleases(const CatalogPackage& package);
 
 // Package files the importer looks at: the kinds the client can unpack or run.
 bool IsPackageFileName(const std::string& fileName);

@@ -39,6 +39,8 @@ CREATE TABLE IF NOT EXISTS driver_ids(
   listed_id TEXT NOT NULL,
   driver_id INTEGER NOT NULL REFERENCES drivers(id) ON DELETE CASCADE,
   os_mask INTEGER NOT NULL,
+  os_rule TEXT NOT NULL,
+  as_hardware_id INTEGER NOT NULL,
   driver_date TEXT NOT NULL,
   version_key TEXT NOT NULL);
 -- The driver's date and version are repeated here so that a lookup walks one
@@ -58,7 +60,29 @@ CREATE TABLE IF NOT EXISTS feedback(
   document TEXT NOT NULL);
 )sql";
 
+// The layout above. Catalogs of an earlier layout lose their package rows (the
+// next import brings them back from the packages folder); feedback is kept.
+constexpr int kSchemaVersion = 2;
+
 }  // namespace
+
+bool CatalogStore::UpgradeSchema(sqlite3* db, std::string& error) {
+  Statement version(db, "PRAGMA user_version");
+  const std::int64_t found = version.Ok() && version.Step() == SQLITE_ROW ? version.Int(0) : 0;
+  version = Statement();
+  if (found > kSchemaVersion) {
+    error = "the catalog was made by a newer velkor-service (layout " + std::to_string(found) + ")";
+    return false;
+  }
+  if (found < kSchemaVersion &&
+      !ExecuteSql(db, "DROP TABLE IF EXISTS driver_ids; DROP TABLE IF EXISTS drivers;"
+                      " DROP TABLE IF EXISTS packages;", &error)) {
+    return false;
+  }
+  if (!ExecuteSql(db, kSchema, &error)) return false;
+  return found == kSchemaVersion ||
+         ExecuteSql(db, ("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str(), &error);
+}
 
 std::unique_ptr<CatalogStore> CatalogStore::Open(const std::string& path, std::string& error) {
   sqlite3* raw = nullptr;
@@ -75,8 +99,7 @@ std::unique_ptr<CatalogStore> CatalogStore::Open(const std::string& path, std::s
   // Lookups touch pages all over a large catalog: map the file instead of
   // copying each page into a small private cache.
   ExecuteSql(db.get(), "PRAGMA mmap_size=1073741824; PRAGMA cache_size=-16384;");
-  if (!ExecuteSql(db.get(), "PRAGMA foreign_keys=ON;", &error) ||
-      !ExecuteSql(db.get(), kSchema, &error)) {
+  if (!ExecuteSql(db.get(), "PRAGMA foreign_keys=ON;", &error) || !UpgradeSchema(db.get(), error)) {
     return nullptr;
   }
   std::unique_ptr<CatalogStore> store(new CatalogStore(std::move(db)));
@@ -102,14 +125,15 @@ bool CatalogStore::Prepare(std::string& error) {
        " provider, class, catalog_file, signer, os_mask, os_codes)"
        " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"},
       {&insertId_,
-       "INSERT INTO driver_ids(hardware_id, listed_id, driver_id, os_mask, driver_date, version_key)"
-       " VALUES(?1, ?2, ?3, ?4, ?5, ?6)"},
-      {&bestOffer_,
-       "SELECT i.listed_id, d.catalog_key, d.driver_date, d.version, d.inf_path, d.signer, p.md5,"
-       " p.is_install, p.is_specific_case"
-       " FROM driver_ids i JOIN drivers d ON d.id = i.driver_id JOIN packages p ON p.id = d.package_id"
-       " WHERE i.hardware_id = ?1 AND i.driver_date > ?3 AND (i.os_mask & ?2) != 0"
-       " ORDER BY i.driver_date DESC, i.version_key DESC, i.driver_id ASC LIMIT 1"},
+       "INSERT INTO driver_ids(hardware_id, listed_id, driver_id, os_mask, os_rule, as_hardware_id,"
+       " driver_date, version_key) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"},
+      {&walkCandidates_,
+       "SELECT driver_id, listed_id, os_mask, os_rule, as_hardware_id FROM driver_ids"
+       " WHERE hardware_id = ?1 AND driver_date > ?2 AND (?3 = 0 OR (os_mask & ?3) != 0)"
+       " ORDER BY driver_date DESC, version_key DESC, driver_id ASC"},
+      {&driverFields_,
+       "SELECT d.catalog_key, d.driver_date, d.version, d.inf_path, d.signer, p.md5, p.is_install,"
+       " p.is_specific_case FROM drivers d JOIN packages p ON p.id = d.package_id WHERE d.id = ?1"},
       {&findDriver_,
        "SELECT p.file_name, p.md5 FROM drivers d JOIN packages p ON p.id = d.package_id"
        " WHERE d.catalog_key = ?1"},
@@ -195,8 +219,10 @@ bool CatalogStore::AddPackageRows(const CatalogPackage& package, std::int64_t im
       insertId_.Bind(2, id.listed);
       insertId_.Bind(3, driverId);
       insertId_.Bind(4, std::int64_t{id.osMask});
-      insertId_.Bind(5, driver.date);
-      insertId_.Bind(6, versionKey);
+      insertId_.Bind(5, id.rule);
+      insertId_.Bind(6, std::int64_t{id.asHardwareId});
+      insertId_.Bind(7, driver.date);
+      insertId_.Bind(8, versionKey);
       if (!insertId_.Run()) return false;
     }
   }
@@ -228,20 +254,39 @@ bool CatalogStore::RemovePackage(const std::string& fileName) {
   return deletePackage_.Run();
 }
 
-std::optional<Offer> CatalogStore::BestOffer(const std::string& id, std::uint32_t osMask,
-                                             const std::string& installedDate) {
-  bestOffer_.Reset();
-  bestOffer_.Bind(1, id);
-  bestOffer_.Bind(2, std::int64_t{osMask});
-  bestOffer_.Bind(3, installedDate);
-  std::optional<Offer> offer;
-  if (bestOffer_.Step() == SQLITE_ROW) {
-    offer = Offer{bestOffer_.Text(0), bestOffer_.Text(1), bestOffer_.Text(2),
-                  bestOffer_.Text(3), bestOffer_.Text(4), bestOffer_.Text(5),
-                  bestOffer_.Text(6), bestOffer_.Int(7) != 0, bestOffer_.Int(8) != 0};
+bool CatalogStore::WalkCandidates(const std::string& id, const std::string& installedDate,
+                                  std::uint32_t legacyMask, const CandidateVisitor& visit) {
+  walkCandidates_.Reset();
+  walkCandidates_.Bind(1, id);
+  walkCandidates_.Bind(2, installedDate);
+  walkCandidates_.Bind(3, std::int64_t{legacyMask});
+  int step;
+  while ((step = walkCandidates_.Step()) == SQLITE_ROW) {
+    const std::string listed = walkCandidates_.Text(1);
+    const std::string rule = walkCandidates_.Text(3);
+    const OfferCandidate candidate{walkCandidates_.Int(0), listed,
+                                   static_cast<std::uint32_t>(walkCandidates_.Int(2)), rule,
+                                   walkCandidates_.Int(4) != 0};
+    if (!visit(candidate)) {
+      step = SQLITE_DONE;
+      break;
+    }
   }
-  bestOffer_.Reset();
-  return offer;
+  walkCandidates_.Reset();
+  return step == SQLITE_DONE;
+}
+
+std::optional<OfferDriver> CatalogStore::DriverFields(std::int64_t driverId) {
+  driverFields_.Reset();
+  driverFields_.Bind(1, driverId);
+  std::optional<OfferDriver> driver;
+  if (driverFields_.Step() == SQLITE_ROW) {
+    driver = OfferDriver{driverFields_.Text(0), driverFields_.Text(1), driverFields_.Text(2),
+                         driverFields_.Text(3), driverFields_.Text(4), driverFields_.Text(5),
+                         driverFields_.Int(6) != 0, driverFields_.Int(7) != 0};
+  }
+  driverFields_.Reset();
+  return driver;
 }
 
 std::optional<PackageLocation> CatalogStore::FindDriver(const std::string& catalogKey) {

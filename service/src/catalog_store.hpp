@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "offer_source.hpp"
 #include "sqlite_handle.hpp"
 
 namespace velkor::service {
@@ -18,6 +19,8 @@ struct CatalogId {
   std::string key;     // lower case
   std::string listed;  // as the INF lists it
   std::uint32_t osMask = 0;
+  std::string rule;    // RuleText of the systems it serves; empty: by osMask alone
+  bool asHardwareId = false;
 };
 
 struct CatalogDriver {
@@ -45,19 +48,6 @@ struct CatalogPackage {
   std::vector<CatalogDriver> drivers;
 };
 
-// What a scan is offered for one ID: the best driver and its package.
-struct Offer {
-  std::string listedId;
-  std::string catalogKey;
-  std::string date;
-  std::string version;
-  std::string infPath;
-  std::string signer;
-  std::string md5;
-  bool isInstall = true;
-  bool isSpecificCase = false;
-};
-
 struct PackageStamp {
   std::int64_t size = 0;
   std::int64_t modified = 0;
@@ -77,17 +67,6 @@ struct FeedbackReport {
   std::string problemType;
   std::string content;
   std::string document;
-};
-
-// Source of offers for the scan handler.
-class OfferSource {
- public:
-  virtual ~OfferSource() = default;
-  // The newest driver (then highest version) that lists the ID (lower case),
-  // serves a system of osMask, and is dated after installedDate (YYYY-MM-DD; empty
-  // means any date).
-  virtual std::optional<Offer> BestOffer(const std::string& id, std::uint32_t osMask,
-                                         const std::string& installedDate) = 0;
 };
 
 class CatalogStore : public OfferSource {
@@ -110,8 +89,9 @@ class CatalogStore : public OfferSource {
   void Rollback();
 
   // Serving side.
-  std::optional<Offer> BestOffer(const std::string& id, std::uint32_t osMask,
-                                 const std::string& installedDate) override;
+  bool WalkCandidates(const std::string& id, const std::string& installedDate,
+                      std::uint32_t legacyMask, const CandidateVisitor& visit) override;
+  std::optional<OfferDriver> DriverFields(std::int64_t driverId) override;
   std::optional<PackageLocation> FindDriver(const std::string& catalogKey);
   bool HasPackage(const std::string& fileName);
   std::int64_t PackageCount();
@@ -124,10 +104,11 @@ class CatalogStore : public OfferSource {
  private:
   explicit CatalogStore(SqliteConnection db) : db_(std::move(db)) {}
   bool Prepare(std::string& error);
+  static bool UpgradeSchema(sqlite3* db, std::string& error);
 
   SqliteConnection db_;
   Statement findStamp_, packageNames_, deletePackage_, insertPackage_, insertDriver_, insertId_;
-  Statement bestOffer_, findDriver_, hasPackage_, packageCount_, idCount_;
+  Statement walkCandidates_, driverFields_, findDriver_, hasPackage_, packageCount_, idCount_;
   Statement insertFeedback_, listFeedback_;
 };
 

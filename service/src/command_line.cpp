@@ -9,6 +9,7 @@ const char* const kUsage =
     "       velkor-service serve --catalog FILE --packages DIR --listen HOST:PORT\n"
     "                            --scan-key FILE --driver-key FILE [--version-key FILE]\n"
     "                            [--public-url URL] [--app-dir DIR] [--threads N]\n"
+    "                            [--rank newest|identifier]\n"
     "       velkor-service keygen --private-key FILE --public-key FILE\n";
 
 namespace {
@@ -88,6 +89,15 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
     } else if (serving && flag == "--threads") {
       if (!ReadInt(value, 1, 256, line.options.threads)) {
         error = "--threads needs a number from 1 to 256";
+        return false;
+      }
+    } else if (serving && flag == "--rank") {
+      if (value == "newest") {
+        line.options.rank = OfferRank::kNewest;
+      } else if (value == "identifier") {
+        line.options.rank = OfferRank::kIdentifier;
+      } else {
+        error = "--rank needs newest or identifier";
         return false;
       }
     } else {

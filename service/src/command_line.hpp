@@ -4,6 +4,7 @@
 //   velkor-service serve  --catalog FILE --packages DIR --listen HOST:PORT
 //                         --scan-key FILE --driver-key FILE [--version-key FILE]
 //                         [--public-url URL] [--app-dir DIR] [--threads N]
+//                         [--rank newest|identifier]
 //   velkor-service keygen --private-key FILE --public-key FILE
 
 #include <string>

@@ -15,6 +15,7 @@
 #include "package_names.hpp"
 #include "scan_handler.hpp"
 #include "store_pool.hpp"
+#include "system_headers.hpp"
 
 namespace velkor::service {
 namespace fs = std::filesystem;
@@ -154,6 +155,29 @@ bool BuildVersionFile(const fs::path& appDir, const std::string& publicUrl, std:
   return true;
 }
 
+// The exact system of a request that tells it in its headers.
+std::optional<WindowsSystem> RequestSystem(const httplib::Request& req) {
+  const std::optional<network::ReportedWindows> reported = network::ReadWindowsHeaders(
+      [&req](const char* name) { return req.get_header_value(name); });
+  if (!reported) return std::nullopt;
+  const std::optional<Arch> arch = ArchFromName(FromUtf8(reported->architecture));
+  if (!arch) return std::nullopt;
+  return MakeWindowsSystem(*arch, reported->major, reported->minor, reported->build,
+                           reported->productType, reported->suiteMask);
+}
+
+// The request's lines telling the running Windows, as it sent them (httplib
+// keeps a value without the blank after the colon): the answers that depend on
+// them are signed over them.
+std::string ToldWindows(const httplib::Request& req) {
+  std::string lines;
+  for (const char* name : {network::kWindowsVersionHeader, network::kWindowsArchitectureHeader,
+                           network::kWindowsProductHeader, network::kWindowsSuiteHeader}) {
+    if (req.has_header(name)) lines += std::string(name) + ": " + req.get_header_value(name) + "\r\n";
+  }
+  return lines;
+}
+
 }  // namespace
 
 struct UpdateService::Impl {
@@ -174,10 +198,11 @@ void UpdateService::Impl::Routes() {
     std::string error;
     StorePool::Lease store = stores.Acquire(error);
     if (!store) return Answer(res, 503, "catalog unavailable\n");
-    const HandlerResult result = HandleScanRequest(req.body, *store);
+    const ScanOptions scan{RequestSystem(req), options.rank};
+    const HandlerResult result = HandleScanRequest(req.body, *store, scan);
     Answer(res, result.status, result.body, result.contentType.c_str());
     if (result.status == 200) {
-      Sign(res, signing, SignaturePurpose::kScanAnswer, signing.ScanAnswer(req.body, result.body));
+      Sign(res, signing, SignaturePurpose::kScanAnswer, signing.ScanAnswer(req.body, ToldWindows(req), result.body));
     }
   });
 
@@ -193,7 +218,7 @@ void UpdateService::Impl::Routes() {
     const std::string answer = publicUrl + "v1/packages/" + EncodePackageName(location->fileName) + "|" + location->md5;
     Answer(res, 200, answer);
     Sign(res, signing, SignaturePurpose::kDriverAnswer,
-         signing.DriverAnswer(key, req.get_param_value("os"), answer));
+         signing.DriverAnswer(key, req.get_param_value("os"), ToldWindows(req), answer));
   });
 
   server.Get(R"(/v1/packages/(.+))", [this](const httplib::Request& req, httplib::Response& res) {

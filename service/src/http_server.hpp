@@ -7,6 +7,7 @@
 #include <string>
 
 #include "answer_signing.hpp"
+#include "scan_handler.hpp"
 
 namespace velkor::service {
 
@@ -18,6 +19,7 @@ struct ServiceOptions {
   int port = 8750;  // 0: any free port (see UpdateService::Port)
   std::string publicUrl;  // empty: http://HOST:PORT/
   int threads = 16;
+  OfferRank rank = OfferRank::kNewest;
   AnswerKeyFiles keys;  // the private keys that sign the answers
 };
 

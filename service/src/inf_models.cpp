@@ -1,10 +1,12 @@
 #include "inf_models.hpp"
 
+#include <algorithm>
 #include <map>
 
 #include "base/text.hpp"
 #include "offer_rules.hpp"
 #include "os_codes.hpp"
+#include "windows_releases.hpp"
 
 namespace velkor::service {
 namespace {
@@ -44,20 +46,34 @@ InfDriverInfo ReadInfDriverInfo(const InfFile& inf) {
   }
 
   std::map<std::wstring, std::size_t> indexByKey;
-  auto addIds = [&](const std::vector<InfLine>& lines, std::uint32_t mask) {
+  std::vector<bool> listedWhereServed;
+  // Adds the IDs of one models section; the entry's term for each ID collects
+  // the sections that list it.
+  auto addIds = [&](const std::vector<InfLine>& lines, int section, std::uint32_t mask,
+                    std::map<std::size_t, std::vector<int>>& listing) {
     for (const InfLine& line : lines) {
       // Model lines: description = install section, hardware ID, compatible IDs...
       for (std::size_t i = 1; i < line.values.size(); ++i) {
         const std::wstring& id = line.values[i];
         if (!IsUsableId(id)) continue;
         std::wstring key = AsciiToLower(id);
-        const auto found = indexByKey.find(key);
-        if (found != indexByKey.end()) {
-          info.ids[found->second].osMask |= mask;
-          continue;
+        auto found = indexByKey.find(key);
+        if (found == indexByKey.end()) {
+          found = indexByKey.emplace(key, info.ids.size()).first;
+          info.ids.push_back(InfListedId{id, std::move(key), 0, {}, false});
+          listedWhereServed.push_back(false);
         }
-        indexByKey.emplace(key, info.ids.size());
-        info.ids.push_back(InfListedId{id, std::move(key), mask});
+        InfListedId& listed = info.ids[found->second];
+        // The answer names the ID as written where the client's systems first
+        // meet it, as it always has; else where it is first written.
+        if (mask != 0 && !listedWhereServed[found->second]) {
+          listed.listed = id;
+          listedWhereServed[found->second] = true;
+        }
+        listed.osMask |= mask;
+        listed.asHardwareId = listed.asHardwareId || i == 1;
+        std::vector<int>& sections = listing[found->second];
+        if (sections.empty() || sections.back() != section) sections.push_back(section);
       }
     }
   };
@@ -81,11 +97,35 @@ InfDriverInfo ReadInfDriverInfo(const InfFile& inf) {
     }
     const std::vector<InfLine>* undecorated = inf.Section(base);
     const ServedSections served = ServedByManufacturer(decorations, undecorated != nullptr);
-    if (undecorated != nullptr && served.undecorated != 0) addIds(*undecorated, served.undecorated);
+    std::map<std::size_t, std::vector<int>> listing;  // ID position -> sections, ascending
+    if (undecorated != nullptr) addIds(*undecorated, kUndecoratedSection, served.undecorated, listing);
     for (std::size_t i = 0; i < decoratedSections.size(); ++i) {
-      if (served.decorated[i] != 0) addIds(*decoratedSections[i], served.decorated[i]);
+      addIds(*decoratedSections[i], static_cast<int>(i), served.decorated[i], listing);
+    }
+    for (auto& [position, sections] : listing) {
+      ServingRule& rule = info.ids[position].rule;
+      if (rule.terms.size() >= kMaxRuleTerms) continue;
+      rule.terms.push_back(RuleTerm{undecorated != nullptr, decorations, std::move(sections)});
     }
   }
+
+  // An ID no real Windows would install from is of no use to anyone.
+  std::map<std::string, bool> servesSomeRelease;  // by rule text
+  std::vector<InfListedId> kept;
+  for (InfListedId& id : info.ids) {
+    bool useful = id.osMask != 0;
+    if (!useful) {
+      const std::string text = RuleText(id.rule);
+      auto known = servesSomeRelease.find(text);
+      if (known == servesSomeRelease.end()) {
+        const std::vector<bool> served = ServedReleases({ServedBy{&id.rule, 0}});
+        known = servesSomeRelease.emplace(text, std::find(served.begin(), served.end(), true) != served.end()).first;
+      }
+      useful = known->second;
+    }
+    if (useful) kept.push_back(std::move(id));
+  }
+  info.ids = std::move(kept);
   for (const InfListedId& id : info.ids) info.osMask |= id.osMask;
   return info;
 }

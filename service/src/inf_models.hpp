@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "inf_parser.hpp"
+#include "serving_rule.hpp"
 
 namespace velkor::service {
 
@@ -18,7 +19,9 @@ inline constexpr std::size_t kMaxIdChars = 512;
 struct InfListedId {
   std::wstring listed;  // as the INF writes it
   std::wstring key;     // lower case (ASCII folding)
-  std::uint32_t osMask = 0;
+  std::uint32_t osMask = 0;  // the client's OS codes whose chosen section lists it
+  ServingRule rule;          // every system whose chosen section lists it
+  bool asHardwareId = false;  // some model line names it first (its hardware ID)
 };
 
 struct InfDriverInfo {
@@ -27,8 +30,10 @@ struct InfDriverInfo {
   std::wstring provider;
   std::wstring className;
   std::wstring catalogFile;
-  std::vector<InfListedId> ids;  // in the order first listed, one per key
-  std::uint32_t osMask = 0;      // union of the IDs' masks
+  // In the order first listed, one per key: each ID that some real Windows
+  // release installs from (windows_releases.hpp), or some code of the client.
+  std::vector<InfListedId> ids;
+  std::uint32_t osMask = 0;  // union of the IDs' masks
 };
 
 InfDriverInfo ReadInfDriverInfo(const InfFile& inf);

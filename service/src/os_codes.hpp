@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "models_choice.hpp"
+
 namespace velkor::service {
 
 // Codes the client sends: 1 2 3 4 5 6 7 8 9 10 11 14 17 18 19, and -1 for any
@@ -30,32 +32,20 @@ std::vector<int> OsCodesInMask(std::uint32_t mask);
 // The same as decimal text joined by ",", for people reading the catalog.
 std::string OsCodesText(std::uint32_t mask);
 
-// One TargetOSVersion decoration of a [Manufacturer] entry:
-// NT[arch][.major[.minor[.productType[.suiteMask[.build]]]]].
-struct OsDecoration {
-  std::wstring text;   // as written, for naming the models section
-  std::wstring arch;   // lower case; empty = every NT architecture
-  int major = 0;
-  int minor = 0;
-  int productType = 0;  // 0 = any
-  std::uint32_t suiteMask = 0;
-};
-
-// False for text that is not an NT decoration (those sections are never used by
-// the systems the client runs on).
-bool ParseOsDecoration(std::wstring_view text, OsDecoration& out);
-
-// Given the decorations of one manufacturer entry whose models sections exist,
-// and whether its undecorated section exists, returns the mask of codes served by
-// the undecorated section and by each decoration (same order as decorations).
-// Each system takes the most specific matching decoration; x86 systems fall back
-// to the undecorated section, 64-bit systems never do, and systems older than
-// Windows XP read only the undecorated section.
+// The mask of codes each models section of one [Manufacturer] entry is
+// installed by (the undecorated section and each decoration, in the same order),
+// given the decorations whose models sections exist and whether the undecorated
+// one exists; see ChooseModelsSection.
 struct ServedSections {
   std::uint32_t undecorated = 0;
   std::vector<std::uint32_t> decorated;
 };
 ServedSections ServedByManufacturer(const std::vector<OsDecoration>& decorations,
                                     bool undecoratedExists);
+
+// The code the client's own table gives the system (so that a package described
+// by codes alone can be judged for a system that tells the service its exact
+// version).
+int OsCodeOfSystem(const WindowsSystem& system);
 
 }  // namespace velkor::service

@@ -3,10 +3,12 @@
 // answer document out. No HTTP here, so the fuzzer and the tests call it directly.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "catalog_store.hpp"
+#include "models_choice.hpp"
+#include "offer_source.hpp"
 
 namespace velkor::service {
 
@@ -20,7 +22,32 @@ struct HandlerResult {
   std::string body;
 };
 
-HandlerResult HandleScanRequest(std::string_view body, OfferSource& offers);
+// How the one record per device and ID is chosen among the drivers that list
+// the ID, serve the system and are newer than the installed driver.
+enum class OfferRank {
+  kNewest,      // the newest date, then the highest version, then imported first
+  kIdentifier,  // as Windows ranks: first the driver whose earliest-listed ID of
+                // the device comes first in the device's list (at the same ID, one
+                // whose model line names it as its hardware ID), then as kNewest
+};
+
+struct ScanOptions {
+  // The exact system, when the request tells it (system_headers.hpp): then a
+  // driver serves a device when the section Windows picks on that system lists
+  // the ID, whatever the devices' osid says.
+  std::optional<WindowsSystem> system;
+  OfferRank rank = OfferRank::kNewest;
+};
+
+HandlerResult HandleScanRequest(std::string_view body, OfferSource& offers,
+                                const ScanOptions& options = {});
+
+// The record one ID of a device gets under kNewest, judged for the osid's codes
+// or for the exact system; none when no driver serves. error is set when the
+// catalog could not be read.
+std::optional<Offer> FindNewestOffer(OfferSource& offers, const std::string& id, int osid,
+                                     const std::optional<WindowsSystem>& system,
+                                     const std::string& installedDate, bool& error);
 
 // Escapes "<", "&" and ">", the three characters the client's reader decodes
 // besides quotes.

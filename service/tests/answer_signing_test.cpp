@@ -43,17 +43,20 @@ TEST(AnswerSigner, SignatureHoldsOnlyForItsPurposeAndParts) {
   std::string error;
   const auto signer = AnswerSigner::Load(TestScanKey().privateKey, error);
   ASSERT_TRUE(signer) << error;
-  const std::string_view parts[] = {"<newdataset/>\r\n", "<NewDataSet/>\r\n"};
+  const std::string_view windows = "Velkor-Windows-Version: 10.0.19045\r\n";
+  const std::string_view parts[] = {"<newdataset/>\r\n", windows, "<NewDataSet/>\r\n"};
   const auto headers = signer->Sign(SignaturePurpose::kScanAnswer, parts);
   ASSERT_TRUE(headers);
   EXPECT_EQ(headers->keyId, TestScanKey().keyId);
   const std::string& publicKey = TestScanKey().publicKey;
   EXPECT_TRUE(VerifiesWith(publicKey, SignaturePurpose::kScanAnswer, parts, headers->signature));
 
-  const std::string_view otherRequest[] = {"<newdataset></newdataset>", "<NewDataSet/>\r\n"};
-  const std::string_view otherAnswer[] = {"<newdataset/>\r\n", "<NewDataSet/>\r\n "};
+  const std::string_view otherRequest[] = {"<newdataset></newdataset>", windows, "<NewDataSet/>\r\n"};
+  const std::string_view otherWindows[] = {"<newdataset/>\r\n", "", "<NewDataSet/>\r\n"};
+  const std::string_view otherAnswer[] = {"<newdataset/>\r\n", windows, "<NewDataSet/>\r\n "};
   const std::string_view asVersion[] = {"<newdataset/>\r\n<NewDataSet/>\r\n"};
   EXPECT_FALSE(VerifiesWith(publicKey, SignaturePurpose::kScanAnswer, otherRequest, headers->signature));
+  EXPECT_FALSE(VerifiesWith(publicKey, SignaturePurpose::kScanAnswer, otherWindows, headers->signature));
   EXPECT_FALSE(VerifiesWith(publicKey, SignaturePurpose::kScanAnswer, otherAnswer, headers->signature));
   EXPECT_FALSE(VerifiesWith(publicKey, SignaturePurpose::kVersionFile, asVersion, headers->signature));
   EXPECT_FALSE(VerifiesWith(testing::TestDriverKey().publicKey, SignaturePurpose::kScanAnswer, parts,

@@ -7,6 +7,7 @@
 #include "os_codes.hpp"
 #include "package_fixtures.hpp"
 #include "package_reader.hpp"
+#include "scan_handler.hpp"
 #include "sidecar.hpp"
 #include "test_catalog.hpp"
 
@@ -40,7 +41,10 @@ class CatalogImport : public ::testing::Test {
   }
 
   std::optional<Offer> OfferFor(const std::string& id, int osid, const std::string& date = "") {
-    return store_->BestOffer(id, OsMaskForRequest(osid), date);
+    bool error = false;
+    std::optional<Offer> offer = FindNewestOffer(*store_, id, osid, std::nullopt, date, error);
+    EXPECT_FALSE(error);
+    return offer;
   }
 
   TempFolder temp_;
@@ -61,20 +65,20 @@ TEST_F(CatalogImport, RecordsZipAndCabPackagesWithTheirInfFacts) {
   const std::optional<Offer> offer = OfferFor("pci\\ven_8086&dev_100f", 9);
   ASSERT_TRUE(offer);
   EXPECT_EQ(offer->listedId, "PCI\\VEN_8086&DEV_100F");
-  EXPECT_EQ(offer->date, "2011-04-01");
-  EXPECT_EQ(offer->version, "8.11.0.0");
-  EXPECT_EQ(offer->infPath, "win7/e1000.inf");
-  EXPECT_EQ(offer->signer, "Example \"Net\" Corp.");  // it names a catalog file
-  EXPECT_TRUE(offer->isInstall);
-  EXPECT_FALSE(offer->isSpecificCase);
-  EXPECT_EQ(offer->md5, DigestFile(packages_ / "e1000.cab")->md5);
-  const std::optional<PackageLocation> location = store_->FindDriver(offer->catalogKey);
+  EXPECT_EQ(offer->driver.date, "2011-04-01");
+  EXPECT_EQ(offer->driver.version, "8.11.0.0");
+  EXPECT_EQ(offer->driver.infPath, "win7/e1000.inf");
+  EXPECT_EQ(offer->driver.signer, "Example \"Net\" Corp.");  // it names a catalog file
+  EXPECT_TRUE(offer->driver.isInstall);
+  EXPECT_FALSE(offer->driver.isSpecificCase);
+  EXPECT_EQ(offer->driver.md5, DigestFile(packages_ / "e1000.cab")->md5);
+  const std::optional<PackageLocation> location = store_->FindDriver(offer->driver.catalogKey);
   ASSERT_TRUE(location);
   EXPECT_EQ(location->fileName, "e1000.cab");
-  EXPECT_EQ(offer->catalogKey.find('|'), std::string::npos);
+  EXPECT_EQ(offer->driver.catalogKey.find('|'), std::string::npos);
 
   // Installed 2010-06-01: only the CAB (2011) is newer.
-  EXPECT_EQ(store_->FindDriver(OfferFor("pci\\ven_8086&dev_100e", 4, "2010-06-01")->catalogKey)->fileName,
+  EXPECT_EQ(store_->FindDriver(OfferFor("pci\\ven_8086&dev_100e", 4, "2010-06-01")->driver.catalogKey)->fileName,
             "e1000.cab");
   EXPECT_FALSE(OfferFor("pci\\ven_8086&dev_100e", 4, "2011-04-01"));
   // XP x86 reads NTx86, which does not list DEV_100F.
@@ -90,14 +94,19 @@ TEST_F(CatalogImport, EveryDriverInfOfAPackageIsADriverOfItsOwn) {
   WriteFile(stage / "tools" / "helper.inf", FixtureText("no_models.inf"));
   ASSERT_TRUE(RunIn(stage, "zip -q -r '" + (packages_ / "multi.zip").string() + "' xp vista tools"));
   EXPECT_EQ(Import().added, 1) << log_;
-  EXPECT_NE(log_.find("added: multi.zip (2 INF, 6 IDs)"), std::string::npos) << log_;
+  EXPECT_NE(log_.find("added: multi.zip (2 INF, 6 IDs; Windows NT 4.0 x86, Windows 2000 x86/Itanium, "
+                      "Windows XP x86/x64, Server 2003 x86/x64, Windows Vista x86/x64, Server 2008 x86/x64, "
+                      "Windows 7 x86/x64, Server 2008 R2 x64, Windows 8 x86/x64, Server 2012 x64, "
+                      "Windows 8.1 x86/x64, Server 2012 R2 x64, Windows 10 x86/x64, Windows 11 x64, "
+                      "Server 2016 x64, Server 2019 x64, Server 2022 x64, Server 2025 x64)"),
+            std::string::npos) << log_;
 
   const std::optional<Offer> newest = OfferFor("pci\\ven_8086&dev_100f", 9);
   ASSERT_TRUE(newest);
-  EXPECT_EQ(newest->infPath, "vista/NET.INF");
+  EXPECT_EQ(newest->driver.infPath, "vista/NET.INF");
   EXPECT_FALSE(OfferFor("pci\\ven_8086&dev_100f", 9, "2012-07-01"));
   // Both INFs lead to the same package, each under its own key.
-  const std::string keyVista = newest->catalogKey;
+  const std::string keyVista = newest->driver.catalogKey;
   Statement keys(store_->Handle(), "SELECT catalog_key, inf_path FROM drivers ORDER BY inf_path");
   ASSERT_TRUE(keys.Ok());
   std::vector<std::string> rows;
@@ -119,7 +128,7 @@ TEST_F(CatalogImport, ReimportKeepsUnchangedUpdatesChangedAndRemovesVanished) {
   ASSERT_TRUE(MakeZip(temp_.Path(), packages_ / "a.zip"));
   ASSERT_TRUE(MakeCab(temp_.Path(), packages_ / "b.cab"));
   EXPECT_EQ(Import().added, 2) << log_;
-  const std::string keyA = OfferFor("pci\\ven_8086&dev_100f", 9)->catalogKey;
+  const std::string keyA = OfferFor("pci\\ven_8086&dev_100f", 9)->driver.catalogKey;
 
   ImportSummary again = Import();
   EXPECT_EQ(again.unchanged, 2);
@@ -131,7 +140,7 @@ TEST_F(CatalogImport, ReimportKeepsUnchangedUpdatesChangedAndRemovesVanished) {
   EXPECT_EQ(again.updated, 1) << log_;
   EXPECT_EQ(again.removed, 1) << log_;
   EXPECT_NE(log_.find("removed: a.zip"), std::string::npos) << log_;
-  EXPECT_EQ(OfferFor("pci\\ven_8086&dev_100f", 9)->date, "2012-12-24");
+  EXPECT_EQ(OfferFor("pci\\ven_8086&dev_100f", 9)->driver.date, "2012-12-24");
   EXPECT_EQ(store_->PackageNames(), std::vector<std::string>{"b.cab"});
   EXPECT_FALSE(store_->FindDriver(keyA) && store_->FindDriver(keyA)->fileName == "a.zip");
 }
@@ -184,24 +193,24 @@ TEST_F(CatalogImport, SidecarDescribesWhatThePackageCannotSay) {
 
   const std::optional<Offer> tool = OfferFor("usb\\vid_0a5c&pid_2110", -1);
   ASSERT_TRUE(tool);
-  EXPECT_EQ(tool->infPath, "drv/tool.inf");
-  EXPECT_EQ(tool->date, "2009-05-06");
-  EXPECT_FALSE(tool->isInstall);
-  EXPECT_TRUE(tool->isSpecificCase);
-  EXPECT_EQ(tool->signer, "Tool Maker");
+  EXPECT_EQ(tool->driver.infPath, "drv/tool.inf");
+  EXPECT_EQ(tool->driver.date, "2009-05-06");
+  EXPECT_FALSE(tool->driver.isInstall);
+  EXPECT_TRUE(tool->driver.isSpecificCase);
+  EXPECT_EQ(tool->driver.signer, "Tool Maker");
   EXPECT_FALSE(OfferFor("usb\\vid_0a5c&pid_2110", 9));
 
   EXPECT_FALSE(OfferFor("pci\\ven_8086&dev_100e", 4));
   const std::optional<Offer> zip = OfferFor("pci\\ven_8086&dev_100e", 9);
   ASSERT_TRUE(zip);
-  EXPECT_EQ(zip->signer, "Example Signer");
+  EXPECT_EQ(zip->driver.signer, "Example Signer");
 
   // Touching only the sidecar counts as a change.
   WriteFile(packages_ / "e1000.zip.json", R"({"signer": "Other Signer"})");
   fs::last_write_time(packages_ / "e1000.zip.json",
                       fs::last_write_time(packages_ / "e1000.zip.json") + std::chrono::seconds(5));
   EXPECT_EQ(Import().updated, 1) << log_;
-  EXPECT_EQ(OfferFor("pci\\ven_8086&dev_100e", 4)->signer, "Other Signer");
+  EXPECT_EQ(OfferFor("pci\\ven_8086&dev_100e", 4)->driver.signer, "Other Signer");
 }
 
 TEST_F(CatalogImport, SelfExtractingZipIsReadAsAZip) {
@@ -211,7 +220,7 @@ TEST_F(CatalogImport, SelfExtractingZipIsReadAsAZip) {
   EXPECT_EQ(Import().added, 1) << log_;
   const std::optional<Offer> offer = OfferFor("pci\\ven_8086&dev_100f", 9);
   ASSERT_TRUE(offer);
-  EXPECT_EQ(offer->infPath, "win7/e1000.inf");
+  EXPECT_EQ(offer->driver.infPath, "win7/e1000.inf");
 }
 
 TEST_F(CatalogImport, LinksAndUnservableNamesStayOutOfTheCatalog) {

@@ -116,6 +116,27 @@ TEST_F(Service, ScanAnswersOfferedRecordsAndRefusesMalformedBodies) {
   EXPECT_TRUE(client_->Get("/v1/health"));  // still serving
 }
 
+TEST_F(Service, SystemHeadersDecideWhichSectionServes) {
+  // The request says osid 9 (Vista x64), whose NTamd64 section lists DEV_100F.
+  const auto offered = [&](const httplib::Headers& headers) {
+    const auto res = client_->Post("/v1/scan", headers, kScan, "text/xml");
+    return res && res->status == 200 && res->body.find("DEV_100F") != std::string::npos;
+  };
+  EXPECT_TRUE(offered({}));
+  const httplib::Headers x86 = {{"Velkor-Windows-Version", "6.1.7601"},
+                                {"Velkor-Windows-Architecture", "x86"},
+                                {"Velkor-Windows-Product-Type", "1"},
+                                {"Velkor-Windows-Suite-Mask", "0x00000100"}};
+  EXPECT_FALSE(offered(x86));
+  httplib::Headers x64 = x86;
+  x64.find("Velkor-Windows-Architecture")->second = "amd64";
+  EXPECT_TRUE(offered(x64));
+  // Headers that cannot be read leave the choice to the document.
+  httplib::Headers bad = x86;
+  bad.find("Velkor-Windows-Product-Type")->second = "7";
+  EXPECT_TRUE(offered(bad));
+}
+
 TEST_F(Service, DriverLookupGivesUrlAndMd5) {
   const std::string key = DriverKey();
   auto res = client_->Get(("/v1/driver?id=" + key + "&os=9").c_str());
@@ -294,16 +315,33 @@ TEST_F(Service, AnswersTheProgramActsOnAreSignedForTheirRequest) {
   const auto scan = client_->Post("/v1/scan", kScan, "text/xml");
   ASSERT_TRUE(scan && scan->status == 200);
   EXPECT_EQ(scan->get_header_value(kKeyIdHeader), testing::TestScanKey().keyId);
-  const std::string_view scanParts[] = {kScan, scan->body};
+  const std::string_view scanParts[] = {kScan, "", scan->body};
   EXPECT_TRUE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kScanAnswer, scanParts,
                            scan->get_header_value(kSignatureHeader)));
+
+  // The Windows a request tells is signed as the lines it sent, in their order
+  // (the blank after the colon of each kept, a missing one left out).
+  const httplib::Headers told = {{"Velkor-Windows-Version", "6.1.7601"},
+                                 {"Velkor-Windows-Architecture", "amd64"},
+                                 {"Velkor-Windows-Product-Type", "1"}};
+  const auto toldScan = client_->Post("/v1/scan", told, kScan, "text/xml");
+  ASSERT_TRUE(toldScan && toldScan->status == 200);
+  const std::string_view toldParts[] = {
+      kScan,
+      "Velkor-Windows-Version: 6.1.7601\r\nVelkor-Windows-Architecture: amd64\r\nVelkor-Windows-Product-Type: 1\r\n",
+      toldScan->body};
+  EXPECT_TRUE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kScanAnswer, toldParts,
+                           toldScan->get_header_value(kSignatureHeader)));
+  const std::string_view untoldParts[] = {kScan, "", toldScan->body};
+  EXPECT_FALSE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kScanAnswer, untoldParts,
+                            toldScan->get_header_value(kSignatureHeader)));
 
   const std::string key = DriverKey();
   const auto driver = client_->Get(("/v1/driver?id=" + key + "&os=%2D1").c_str());
   ASSERT_TRUE(driver && driver->status == 200);
   EXPECT_EQ(driver->get_header_value(kKeyIdHeader), testing::TestDriverKey().keyId);
   // The query values are signed as the service read them, after decoding.
-  const std::string_view driverParts[] = {key, "-1", driver->body};
+  const std::string_view driverParts[] = {key, "-1", "", driver->body};
   EXPECT_TRUE(VerifiesWith(testing::TestDriverKey().publicKey, SignaturePurpose::kDriverAnswer, driverParts,
                            driver->get_header_value(kSignatureHeader)));
 

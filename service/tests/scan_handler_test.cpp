@@ -159,6 +159,65 @@ TEST_F(ScanHandler, BoundsOnSizeAndDeviceCount) {
   EXPECT_EQ(Scan(Request(devices)).status, 400);
 }
 
+TEST_F(ScanHandler, TheExactSystemDecidesAndTheOsidNoLonger) {
+  // Rules as the import writes them: b.cab only in a Windows 10 x64 section from
+  // build 16299, c64.zip in the NTamd64 section.
+  AddDriver(*store_, {"ten.zip", "2012-01-01", "5.0", {"USB\\CLASS_09"}, {}});
+  Statement rules(store_->Handle(),
+                  "UPDATE driver_ids SET os_rule = CASE driver_id"
+                  " WHEN (SELECT d.id FROM drivers d WHERE d.catalog_key = 'key-ten.zip') THEN 'ntamd64.10.0...16299:0'"
+                  " WHEN (SELECT d.id FROM drivers d WHERE d.catalog_key = 'key-c64.zip') THEN 'ntx86,ntamd64:1'"
+                  " ELSE os_rule END");
+  ASSERT_TRUE(rules.Run());
+  const auto system = [](Arch arch, std::uint32_t major, std::uint32_t minor, std::uint32_t build) {
+    return MakeWindowsSystem(arch, major, minor, build);
+  };
+  struct Case {
+    const char* what;
+    std::optional<WindowsSystem> system;
+    std::vector<std::string> expected;
+  };
+  const std::string ids = "USB\\CLASS_09|PCI\\VEN_1&DEV_2";
+  const Case cases[] = {
+      {"no system: the osid's codes", std::nullopt, {"7 USB\\CLASS_09 b.cab", "7 PCI\\VEN_1&DEV_2 a1.zip"}},
+      {"Windows 10 1709 x64: its section; the codes say -1 for the rest",
+       system(Arch::kAmd64, 10, 0, 16299),
+       {"7 USB\\CLASS_09 ten.zip", "7 PCI\\VEN_1&DEV_2 c64.zip"}},
+      {"Windows 10 1703 x64: not yet", system(Arch::kAmd64, 10, 0, 15063),
+       {"7 USB\\CLASS_09 b.cab", "7 PCI\\VEN_1&DEV_2 c64.zip"}},
+      {"Vista x64 (code 9)", system(Arch::kAmd64, 6, 0, 6002), {"7 PCI\\VEN_1&DEV_2 c64.zip"}},
+      {"XP x86 (code 4)", system(Arch::kX86, 5, 1, 2600), {"7 PCI\\VEN_1&DEV_2 a3.zip"}},
+  };
+  for (const Case& c : cases) {
+    const HandlerResult result =
+        HandleScanRequest(Request(Device("7", "-1", "", ids)), *store_, ScanOptions{c.system, OfferRank::kNewest});
+    EXPECT_EQ(Records(result.body), c.expected) << c.what;
+  }
+}
+
+TEST_F(ScanHandler, IdentifierRankPrefersTheDeviceIdsListedEarlier) {
+  // h.zip names the device's hardware ID and its compatible ID; newer.zip only
+  // the compatible one; head.zip heads a model line with the compatible ID,
+  // tail.zip lists it after another.
+  AddDriver(*store_, {"h.zip", "2011-01-01", "1.0", {"USB\\VID_9&PID_9", "USB\\COMPAT_9"}, {-1}});
+  AddDriver(*store_, {"newer.zip", "2012-01-01", "1.0", {"USB\\COMPAT_9"}, {-1}});
+  AddDriver(*store_, {"head.zip", "2010-01-01", "1.0", {"USB\\ONLY_9"}, {-1}, "drv/a.inf", true});
+  AddDriver(*store_, {"tail.zip", "2012-06-01", "1.0", {"USB\\X", "USB\\ONLY_9"}, {-1}, "drv/a.inf", true});
+  const std::string request = Request(Device("3", "-1", "", "USB\\VID_9&PID_9|USB\\COMPAT_9") +
+                                      Device("4", "-1", "", "USB\\ONLY_9"));
+  EXPECT_EQ(Records(HandleScanRequest(request, *store_).body),
+            (std::vector<std::string>{"3 USB\\VID_9&PID_9 h.zip", "3 USB\\COMPAT_9 newer.zip",
+                                      "4 USB\\ONLY_9 tail.zip"}));
+  EXPECT_EQ(Records(HandleScanRequest(request, *store_, ScanOptions{std::nullopt, OfferRank::kIdentifier}).body),
+            (std::vector<std::string>{"3 USB\\VID_9&PID_9 h.zip", "3 USB\\COMPAT_9 h.zip",
+                                      "4 USB\\ONLY_9 head.zip"}));
+  // What is not newer than the installed driver is out before any ranking.
+  EXPECT_EQ(Records(HandleScanRequest(Request(Device("3", "-1", "2011-06-01", "USB\\VID_9&PID_9|USB\\COMPAT_9")),
+                                      *store_, ScanOptions{std::nullopt, OfferRank::kIdentifier})
+                        .body),
+            (std::vector<std::string>{"3 USB\\COMPAT_9 newer.zip"}));
+}
+
 TEST_F(ScanHandler, EntitiesNeverReachOutsideTheDocument) {
   const HandlerResult result = Scan(
       "<!DOCTYPE newdataset [<!ENTITY e SYSTEM \"file:///etc/passwd\"><!ENTITY b \"USB\\CLASS_09\">]>"

@@ -36,7 +36,7 @@ std::string AddDriver(CatalogStore& store, const TestDriver& d) {
   for (const char* id : d.ids) {
     std::string key = id;
     for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    driver.ids.push_back(CatalogId{key, id, mask});
+    driver.ids.push_back(CatalogId{key, id, mask, "", d.firstIsHardwareId && driver.ids.empty()});
   }
   package.drivers.push_back(driver);
   std::string error;

@@ -18,6 +18,7 @@ struct TestDriver {
   std::initializer_list<const char*> ids;  // as listed
   std::initializer_list<int> os = {-1, 4};
   std::string inf = "drv/a.inf";
+  bool firstIsHardwareId = false;  // the first ID heads a model line; the rest follow
 };
 
 std::unique_ptr<CatalogStore> MemoryCatalog();

@@ -39,9 +39,9 @@ std::string_view PurposeLabel(SignaturePurpose purpose) {
 std::size_t PartCount(SignaturePurpose purpose) {
   switch (purpose) {
     case SignaturePurpose::kScanAnswer:
-      return 2;
-    case SignaturePurpose::kDriverAnswer:
       return 3;
+    case SignaturePurpose::kDriverAnswer:
+      return 4;
     case SignaturePurpose::kVersionFile:
       return 1;
   }

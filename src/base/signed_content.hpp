@@ -23,9 +23,13 @@
 
 namespace velkor {
 
+// The parts of each purpose, in this order. "Windows" is the request's header
+// lines that tell the service the running Windows (Velkor-Windows-Version,
+// -Architecture, -Product-Type, -Suite-Mask, each "Name: value" CR LF, those
+// sent, in that order; empty when none), on which the answer depends too.
 enum class SignaturePurpose {
-  kScanAnswer,    // parts: the scan request body as sent, the answer body
-  kDriverAnswer,  // parts: the "id" query value, the "os" query value, the answer body
+  kScanAnswer,    // parts: the scan request body as sent, Windows, the answer body
+  kDriverAnswer,  // parts: the "id" query value, the "os" query value, Windows, the answer body
   kVersionFile,   // parts: the version file
 };
 

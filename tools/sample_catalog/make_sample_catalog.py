@@ -15,7 +15,8 @@ they make the demo's story:
   * an INF in a subfolder of its package (answered as Extract\\WinXP\\x.inf).
 
 What the program must show is written once, in expected_offers.txt beside this
-script.
+script (the office machine), and in expected_offers_win10_desktop.txt (the
+Windows 10 desktop, as Windows XP, 7 and 10 each see it).
 
   make_sample_catalog.py images
       one line per driver image to build: PACKAGE_ID|IMAGE|COMPANY|DESCRIPTION|VERSION
@@ -51,6 +52,9 @@ CLASS_GUIDS = {
     "USB": "{36fc9e60-c465-11cf-8056-444553540000}",
     "Monitor": "{4d36e96e-e325-11ce-bfc1-08002be10318}",
     "Image": "{6bdd1fc6-810f-11d0-bec7-08002be2092f}",
+    "SCSIAdapter": "{4d36e97b-e325-11ce-bfc1-08002be10318}",
+    "Bluetooth": "{e0cbf06c-cd8b-4647-bb8a-263b43f0f974}",
+    "SDHost": "{a0a588a4-c46f-4b37-b7ea-c82fe89870c6}",
 }
 
 
@@ -67,6 +71,9 @@ class Package:
     section: str       # install section shared by every model
     models: list       # (device description, hardware or compatible ID)
     sidecar: dict = field(default_factory=dict)
+    # The models sections: (decoration, indices into models). By default one
+    # NTx86 and one NTamd64 section with every model, as the fixture INFs have.
+    sections: list = field(default_factory=lambda: [("NTx86", None), ("NTamd64", None)])
     extra_files: dict = field(default_factory=dict)  # name inside the package -> text
 
     @property
@@ -162,6 +169,48 @@ PACKAGES = [
         description="Monitor driver", section="dell1907",
         models=[("Dell 1907FP (Digital)", r"Monitor\DELA01B")],
         sidecar={"signer": "Dell Inc."}),
+    # The Windows 10 desktop (win10-desktop): packages made for Windows 10 only,
+    # as most of today's are, which a system that does not tell the service its
+    # exact version is never offered.
+    Package(
+        file="intel/i219_net_12.19.1.37.zip", inf="i219.inf", klass="Net",
+        provider="Intel", driver_ver="06/15/2021,12.19.1.37",
+        image="e1d68fx", company="Intel Corporation",
+        description="Intel Ethernet Connection I219-V driver", section="e1d_inst",
+        models=[("Intel(R) Ethernet Connection (2) I219-V", r"PCI\VEN_8086&DEV_15BC")],
+        sections=[("NTamd64.10.0...16299", None)]),
+    Package(
+        file="samsung/nvme_3.3.0.2003.zip", inf="secnvme.inf", klass="SCSIAdapter",
+        provider="Samsung Electronics Co., Ltd.", driver_ver="03/30/2020,3.3.0.2003",
+        image="secnvmefx", company="Samsung Electronics Co., Ltd.",
+        description="Samsung NVMe controller driver", section="secnvme",
+        models=[("Samsung NVMe Controller", r"PCI\VEN_144D&DEV_A808")],
+        sections=[("NTamd64.10.0...17763", None)]),
+    # One package for two adapters: the older one in the plain x64 section, the
+    # newer one only from Windows 10 2004 (build 19041) on.
+    Package(
+        file="intel/bluetooth_22.100.0.3.zip", inf="ibtusb.inf", klass="Bluetooth",
+        provider="Intel Corporation", driver_ver="11/02/2021,22.100.0.3",
+        image="ibtusbfx", company="Intel Corporation",
+        description="Intel Wireless Bluetooth driver", section="ibtusb",
+        models=[("Intel(R) Wireless Bluetooth(R) (7265)", r"USB\VID_8087&PID_0A2A"),
+                ("Intel(R) Wireless Bluetooth(R)", r"USB\VID_8087&PID_0026")],
+        sections=[("NTamd64", [0]), ("NTamd64.10.0...19041", [0, 1])]),
+    # Offered everywhere: the classic NTx86 and NTamd64 sections.
+    Package(
+        file="realtek/hdaudio_alc256_6.0.8924.1.zip", inf="hdxrt.inf", klass="MEDIA",
+        provider="Realtek Semiconductor Corp.", driver_ver="04/13/2020,6.0.8924.1",
+        image="rtkvhd64fx", company="Realtek Semiconductor Corp.",
+        description="Realtek High Definition Audio driver", section="rtkvhd",
+        models=[("Realtek Audio", r"HDAUDIO\FUNC_01&VEN_10EC&DEV_0256&SUBSYS_10280798")]),
+    # From Windows 7 on: no XP.
+    Package(
+        file="realtek/cardreader_10.0.370.zip", inf="rtsper.inf", klass="SDHost",
+        provider="Realtek Semiconductor Corp.", driver_ver="12/05/2019,10.0.370.0",
+        image="rtsperfx", company="Realtek Semiconductor Corp.",
+        description="Realtek PCIE card reader driver", section="rtsper",
+        models=[("Realtek PCIE CardReader", r"PCI\VEN_10EC&DEV_525A")],
+        sections=[("NTx86.6.1", None), ("NTamd64.6.1", None)]),
     # Not offered: dated the same day as the installed USB controller drivers.
     Package(
         file="intel/ich7_usb_5.1.2600.2180.zip", inf="usbich7.inf", klass="USB",
@@ -187,7 +236,11 @@ PACKAGES = [
 
 def inf_text(p):
     """The package's INF, shaped like the fixture INFs (CR LF line ends)."""
-    models = "".join(f"%Dev{i}% = {p.section}, {hw}\n" for i, (_, hw) in enumerate(p.models))
+    def models(indices):
+        chosen = range(len(p.models)) if indices is None else indices
+        return "".join(f"%Dev{i}% = {p.section}, {p.models[i][1]}\n" for i in chosen)
+    decorations = ",".join(decoration for decoration, _ in p.sections)
+    sections = "\n".join(f"[Models.{decoration}]\n{models(indices)}" for decoration, indices in p.sections)
     devices = "".join(f'Dev{i}="{name}"\n' for i, (name, _) in enumerate(p.models))
     text = f"""; Sample driver package of the Velkor demo catalog ({p.description}).
 ; Made for the demo and tests; its image does nothing.
@@ -200,12 +253,9 @@ Provider=%Provider%
 DriverVer={p.driver_ver}
 
 [Manufacturer]
-%Mfg%=Models,NTx86,NTamd64
+%Mfg%=Models,{decorations}
 
-[Models.NTx86]
-{models}
-[Models.NTamd64]
-{models}
+{sections}
 [DestinationDirs]
 DefaultDestDir=12
 

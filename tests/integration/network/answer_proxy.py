@@ -16,6 +16,8 @@ comes back to the program depends on MODE:
   claim-key  signed anew with --key, under the service's own key identifier
   replay     the service's signed answer to another request: the scan request
              without its last device, the driver lookup for another OS code
+  retold     the service's signed answer to the same request told to come from
+             another Windows (its Velkor-Windows-Version header changed)
 
 The signed bytes are built here from docs/protocol.md ("Signed answers"), with
 hashlib and the openssl command, independently of the program and the service.
@@ -36,6 +38,9 @@ import urllib.parse
 
 KEY_ID = "X-Velkor-Key-Id"
 SIGNATURE = "X-Velkor-Signature"
+WINDOWS_HEADERS = ["Velkor-Windows-Version", "Velkor-Windows-Architecture", "Velkor-Windows-Product-Type",
+                   "Velkor-Windows-Suite-Mask"]
+HOP_BY_HOP = ("host", "content-length", "connection", "keep-alive", "transfer-encoding")
 
 
 def signed_message(label, parts):
@@ -59,7 +64,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--upstream", required=True)
     parser.add_argument("--mode", required=True,
-                        choices=["pass", "flip-byte", "unsigned", "resign", "claim-key", "replay"])
+                        choices=["pass", "flip-byte", "unsigned", "resign", "claim-key", "replay", "retold"])
     parser.add_argument("--ready", required=True)
     parser.add_argument("--listen", default="127.0.0.1")
     parser.add_argument("--key")
@@ -80,9 +85,8 @@ def main():
         def log_message(self, *unused):
             pass
 
-        def forward(self, method, target, body):
+        def forward(self, method, target, body, headers):
             connection = http.client.HTTPConnection(upstream.hostname, upstream.port, timeout=30)
-            headers = {"Content-Type": self.headers.get("Content-Type", "application/octet-stream")}
             connection.request(method, target, body=body, headers=headers)
             answer = connection.getresponse()
             result = (answer.status, answer.getheaders(), answer.read())
@@ -92,12 +96,14 @@ def main():
         def parts(self, method, target, request_body, answer_body):
             """The purpose and the parts the service signs for this exchange."""
             path = urllib.parse.urlsplit(target)
+            windows = "".join(f"{name}: {self.headers[name]}\r\n" for name in WINDOWS_HEADERS
+                              if name in self.headers).encode()
             if method == "POST" and path.path.endswith("/v1/scan"):
-                return "scan-answer", [request_body, answer_body]
+                return "scan-answer", [request_body, windows, answer_body]
             if method == "GET" and path.path.endswith("/v1/driver"):
                 query = urllib.parse.parse_qs(path.query)
                 return "driver-answer", [query.get("id", [""])[0].encode(), query.get("os", [""])[0].encode(),
-                                         answer_body]
+                                         windows, answer_body]
             return None, None
 
         def relay(self, method):
@@ -105,6 +111,10 @@ def main():
             request_body = self.rfile.read(length) if length else b""
             target = self.path
             forwarded_body, forwarded_target = request_body, target
+            forwarded_headers = {k: v for k, v in self.headers.items() if k.lower() not in HOP_BY_HOP}
+            if args.mode == "retold":
+                told = self.headers.get(WINDOWS_HEADERS[0], "")
+                forwarded_headers[WINDOWS_HEADERS[0]] = "6.1.7601" if told == "5.1.2600" else "5.1.2600"
             if args.mode == "replay":
                 if method == "POST":
                     # Another machine's inventory: the same request less its last device.
@@ -112,7 +122,7 @@ def main():
                                             request_body, count=1, flags=re.S)
                 else:
                     forwarded_target = re.sub(r"([?&]os=)[^&]*", r"\g<1>1", target)
-            status, headers, body = self.forward(method, forwarded_target, forwarded_body)
+            status, headers, body = self.forward(method, forwarded_target, forwarded_body, forwarded_headers)
             headers = [(k, v) for k, v in headers if k.lower() not in ("content-length", "transfer-encoding",
                                                                          "connection", "keep-alive")]
             label, parts = self.parts(method, target, request_body, body)

@@ -4,7 +4,8 @@
 # documented format, answers the proxy signs again with the service's own key)
 # are taken; a changed byte, a missing signature, another key (under its own
 # identifier or the service's), a key of the other purpose, and a signed answer
-# to another request are refused, and `velkorctl scan` then ends as with an
+# to another request (another inventory or OS code, or the same request told
+# from another Windows) are refused, and `velkorctl scan` then ends as with an
 # unreachable service: exit 3 and the connection message once.
 set -euo pipefail
 run="$VELKOR_WINE_RUN"
@@ -23,15 +24,8 @@ velkor_service_start
 # A driver key of this machine's answer, and the service's own answer for it.
 "$run" "$ctl" inventory --json >"$work/inventory.json"
 "$run" "$ctl" request --inventory "$work/inventory.json" >"$work/request.xml"
-driver_key="$(python3 - "$VELKOR_SERVICE_URL" "$work/request.xml" <<'PY'
-import re, sys, urllib.request
-url, request = sys.argv[1:]
-call = urllib.request.Request(url + "v1/scan", data=open(request, "rb").read(),
-                              headers={"Content-Type": "text/xml; charset=utf-8"})
-with urllib.request.urlopen(call, timeout=30) as reply:
-    print(re.search(rb"<hardwareid>([0-9a-f]+)</hardwareid>", reply.read()).group(1).decode())
-PY
-)"
+velkor_service_post_scan "$work/request.xml" "$work/answer.xml"
+driver_key="$(grep -o -m1 '<hardwareid>[0-9a-f]*</hardwareid>' "$work/answer.xml" | sed 's/<[^>]*>//g')"
 direct="$(python3 -c 'import sys,urllib.request; print(urllib.request.urlopen(sys.argv[1], timeout=30).read().decode())' \
   "${VELKOR_SERVICE_URL}v1/driver?id=$driver_key&os=4")"
 # A key pair the program has never seen.
@@ -47,6 +41,7 @@ cases=(
   "resign $work/other.key refused refused"
   "claim-key $work/other.key refused refused"
   "replay - refused refused"
+  "retold - refused refused"
 )
 for entry in "${cases[@]}"; do
   read -r mode key want_scan want_driver <<<"$entry"

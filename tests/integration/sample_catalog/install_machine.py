@@ -7,7 +7,8 @@ Unpacks each package (ZIP with Python's reader, CAB with gcab) below WORK_DIR
 and writes WORK_DIR/machine.json: one device per model ID of each package's
 INF, in the INF's class, with the unpacked INF as its driver package, for
 testmachine to install through plug-and-play. Prints one line per device:
-"package|ID".
+"package|ID", and "package|" on standard error for each package that has no
+plain NTamd64 section (Wine's SetupAPI cannot install those).
 """
 
 import json
@@ -28,11 +29,12 @@ def unpack(package, target):
 
 
 def inf_devices(inf_path):
-    """(class GUID, [(description key, ID)]) of the INF's 64-bit models section."""
+    """(class GUID, [(description key, ID)]) of the INF's plain 64-bit models
+    section; no models when it has none."""
     text = open(inf_path, encoding="ascii").read().replace("\r\n", "\n")
     guid = re.search(r"^ClassGuid=(\{[^}]+\})", text, re.M).group(1)
-    section = re.search(r"^\[Models\.NTamd64\]\n(.*?)(?:\n\[|\Z)", text, re.M | re.S).group(1)
-    models = re.findall(r"^%(\w+)%\s*=\s*[^,]+,\s*(\S+)\s*$", section, re.M)
+    section = re.search(r"^\[Models\.NTamd64\]\n(.*?)(?:\n\[|\Z)", text, re.M | re.S)
+    models = re.findall(r"^%(\w+)%\s*=\s*[^,]+,\s*(\S+)\s*$", section.group(1), re.M) if section else []
     strings = dict(re.findall(r'^(\w+)="([^"]*)"', text, re.M))
     return guid, [(strings.get(key, key), hardware_id) for key, hardware_id in models]
 
@@ -54,6 +56,11 @@ def main():
             if len(infs) != 1:
                 sys.exit(f"{relative}: {len(infs)} INF files")
             guid, models = inf_devices(infs[0])
+            if not models:
+                # Wine 8.0's SetupAPI installs from undecorated and plain
+                # architecture sections only: a package made for Windows 10 (or 7)
+                # alone is left out here.
+                print(f"{relative}|", file=sys.stderr)
             for description, hardware_id in models:
                 devices.append({"class_guid": guid, "hardware_ids": [hardware_id],
                                 "device_desc": description,

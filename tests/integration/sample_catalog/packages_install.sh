@@ -3,6 +3,9 @@
 # installs under Wine's SetupAPI through plug-and-play on a device with its
 # model's ID: testmachine installs them all, each device gets the package's
 # service and a driver, and the driver images are copied to system32\drivers.
+# Packages whose models are only in version-decorated sections (made for
+# Windows 7 or 10 alone) are named and left out: Wine 8.0 installs from the
+# undecorated and plain architecture sections only.
 set -euo pipefail
 run="$VELKOR_WINE_RUN"
 build="$VELKOR_BUILD_DIR"
@@ -12,7 +15,10 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 
 python3 "$VELKOR_SOURCE_DIR/tests/integration/sample_catalog/install_machine.py" "$packages" "$work" \
-  >"$work/devices.txt"
+  >"$work/devices.txt" 2>"$work/skipped.txt"
+while IFS='|' read -r package _; do
+  echo "skip $package: only version-decorated models sections, which Wine's SetupAPI does not read"
+done <"$work/skipped.txt"
 if ! "$run" "$build/tools/testmachine/testmachine.exe" "$work/machine.json" >"$work/testmachine.log" 2>&1; then
   echo "FAIL testmachine could not install every package:"; cat "$work/testmachine.log"; exit 1
 fi

@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Checks the updates velkorctl printed against the expected offers.
 
-  check_offers.py REPORT EXPECTED SERVICE_URL PACKAGES_DIR
+  check_offers.py REPORT EXPECTED SERVICE_URL PACKAGES_DIR [SECTION]
 
 REPORT is what `velkorctl scan` or `velkorctl match` printed (the text form:
 "Device N: NAME" and the update record's fields below it, then the update
 list and the count line; the update list must name every expected device
 once). EXPECTED has one offer per line,
 "device name|matched hardware ID|package|version", in the order velkorctl
-prints them; "#" lines are comments.
+prints them; "#" lines are comments. A file may hold one list per Windows
+version, each after a "[SECTION]" line: SECTION chooses one; without it the
+lines before the first section are read.
 
 Each printed update is turned into the same four fields: the package through
 the service's download lookup (GET /v1/driver with the update's
@@ -50,17 +52,27 @@ def read_report(path):
     return updates, listed, count_line
 
 
-def read_expected(path):
+def read_expected(path, wanted=None):
     offers = []
+    section = None
+    found = wanted is None
     with open(path, encoding="utf-8") as expected:
         for raw in expected:
             line = raw.rstrip("\r\n")
             if not line or line.startswith("#"):
                 continue
+            if line.startswith("[") and line.endswith("]"):
+                section = line[1:-1]
+                found = found or section == wanted
+                continue
+            if section != wanted:
+                continue
             fields = line.split("|")
             if len(fields) != 4:
                 sys.exit(f"{path}: not four fields: {line}")
             offers.append(tuple(fields))
+    if not found:
+        sys.exit(f"{path}: no section [{wanted}]")
     return offers
 
 
@@ -89,11 +101,11 @@ def package_of(update, service_url, packages_dir, problems):
 
 
 def main():
-    if len(sys.argv) != 5:
+    if len(sys.argv) not in (5, 6):
         sys.exit(__doc__)
-    report, expected_path, service_url, packages_dir = sys.argv[1:]
+    report, expected_path, service_url, packages_dir = sys.argv[1:5]
     updates, listed, count_line = read_report(report)
-    expected = read_expected(expected_path)
+    expected = read_expected(expected_path, sys.argv[5] if len(sys.argv) == 6 else None)
     problems = []
     actual = []
     for update in updates:

@@ -37,14 +37,7 @@ velkor_service_start
 # 1. Request, answer, match.
 "$run" "$ctl" inventory --json >"$work/inventory.json"
 "$run" "$ctl" request --inventory "$work/inventory.json" >"$work/request.xml"
-python3 - "$VELKOR_SERVICE_URL" "$work/request.xml" "$work/answer.xml" <<'PY'
-import sys, urllib.request
-url, request, answer = sys.argv[1:]
-call = urllib.request.Request(url + "v1/scan", data=open(request, "rb").read(),
-                              headers={"Content-Type": "text/xml; charset=utf-8"})
-with urllib.request.urlopen(call, timeout=30) as reply:
-    open(answer, "wb").write(reply.read())
-PY
+velkor_service_post_scan "$work/request.xml" "$work/answer.xml"
 # The scanner is an imaging device: the inventory leaves it out, so its newer
 # package can never be asked for.
 if grep -qi 'usb\\vid_04a9&amp;pid_2220' "$work/request.xml"; then

@@ -8,6 +8,8 @@
 #                                      into HKLM of the Wine prefix: programs under
 #                                      Wine run elevated, and an elevated Network.dll
 #                                      reads its settings from the machine only
+#   velkor_service_post_scan REQUEST ANSWER [URL]
+#                                      POST a request file, write the answer file
 #   velkor_service_stop                stop the service (also done on exit)
 #   velkor_free_port [HOST...]         print a TCP port free on every HOST given
 #
@@ -158,6 +160,19 @@ velkor_service_stop() {
 velkor_service_finish() {
   velkor_service_stop
   [ -z "$VELKOR_SERVICE_OWN_WORK" ] || rm -rf "$VELKOR_SERVICE_OWN_WORK"
+}
+
+# POSTs the scan request in file REQUEST to the service (without the system
+# headers that Network.dll adds) and writes the answer to file ANSWER.
+velkor_service_post_scan() {
+  python3 - "${3:-$VELKOR_SERVICE_URL}" "$1" "$2" <<'PY'
+import sys, urllib.request
+url, request, answer = sys.argv[1:]
+call = urllib.request.Request(url + "v1/scan", data=open(request, "rb").read(),
+                              headers={"Content-Type": "text/xml; charset=utf-8"})
+with urllib.request.urlopen(call, timeout=30) as reply:
+    open(answer, "wb").write(reply.read())
+PY
 }
 
 velkor_service_use() {

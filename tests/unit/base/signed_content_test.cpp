@@ -22,12 +22,13 @@ const Sha256Digest kEmpty = DigestOf("e3b0c44298fc1c149afbf4c8996fb92427ae41e464
 const Sha256Digest kAbc = DigestOf("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 
 TEST(SignedContent, MessageNamesThePurposeAndEachPartsDigest) {
-  const Sha256Digest scan[] = {kAbc, kEmpty};
+  const Sha256Digest scan[] = {kAbc, kEmpty, kAbc};
   EXPECT_EQ(SignedMessage(SignaturePurpose::kScanAnswer, scan),
             "velkor-signature/1\nscan-answer\n"
             "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\n"
-            "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\n");
-  const Sha256Digest driver[] = {kAbc, kAbc, kEmpty};
+            "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\n"
+            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\n");
+  const Sha256Digest driver[] = {kAbc, kAbc, kEmpty, kEmpty};
   EXPECT_EQ(SignedMessage(SignaturePurpose::kDriverAnswer, driver).substr(0, 33),
             "velkor-signature/1\ndriver-answer\n");
   const Sha256Digest version[] = {kEmpty};
@@ -37,9 +38,9 @@ TEST(SignedContent, MessageNamesThePurposeAndEachPartsDigest) {
 }
 
 TEST(SignedContent, EachPurposeTakesOnlyItsOwnNumberOfParts) {
-  const Sha256Digest parts[] = {kAbc, kAbc, kAbc, kAbc};
+  const Sha256Digest parts[] = {kAbc, kAbc, kAbc, kAbc, kAbc};
   for (auto purpose : {SignaturePurpose::kScanAnswer, SignaturePurpose::kDriverAnswer, SignaturePurpose::kVersionFile}) {
-    for (std::size_t n = 0; n <= 4; ++n) {
+    for (std::size_t n = 0; n <= 5; ++n) {
       EXPECT_EQ(SignedMessage(purpose, std::span(parts, n)).empty(), n != PartCount(purpose))
           << PurposeLabel(purpose) << " with " << n;
     }

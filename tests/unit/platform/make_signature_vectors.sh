@@ -23,7 +23,10 @@ request='<newdataset>
 '
 answer='<NewDataSet/>
 '
-printf 'velkor-signature/1\nscan-answer\n%s\n%s\n' "$(digest "$request")" "$(digest "$answer")" >scan.msg
+# The lines telling the running Windows, written as C escapes and printed by printf.
+windows='Velkor-Windows-Version: 10.0.19045\r\nVelkor-Windows-Architecture: amd64\r\n'
+printf 'velkor-signature/1\nscan-answer\n%s\n%s\n%s\n' "$(digest "$request")" "$(printf "$windows" | sha256sum | cut -c1-64)" \
+  "$(digest "$answer")" >scan.msg
 printf 'velkor-signature/1\nversion-file\n%s\n' "$(digest "$answer")" >version.msg
 sign() { openssl dgst -sha256 -sign "$1" "$2" | base64 -w0; }
 key_id() { openssl pkey -pubin -in "$1" -outform DER | sha256sum | cut -c1-16; }
@@ -37,6 +40,7 @@ key_id() { openssl pkey -pubin -in "$1" -outform DER | sha256sum | cut -c1-16; }
   echo "constexpr char k_other_id[] = \"$(key_id other.pub)\";"
   echo "constexpr char k_request[] = R\"XML($request)XML\";"
   echo "constexpr char k_answer[] = R\"XML($answer)XML\";"
+  echo "constexpr char k_windows[] = \"$windows\";"
   echo "constexpr char k_scan_by_key[] = \"$(sign key.pem scan.msg)\";"
   echo "constexpr char k_scan_by_other[] = \"$(sign other.pem scan.msg)\";"
   echo "constexpr char k_version_by_key[] = \"$(sign key.pem version.msg)\";"

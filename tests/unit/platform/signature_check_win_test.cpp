@@ -45,14 +45,15 @@ TEST(SignatureKeySet, KeysAreNamedAsTheServiceNamesThem) {
 TEST(SignatureKeySet, AcceptsOnlyTheSignatureOfTheseExactParts) {
   SignatureKeySet keys;
   ASSERT_TRUE(keys.AddPem(k_key_pem));
-  const std::string_view parts[] = {k_request, k_answer};
+  const std::string_view parts[] = {k_request, k_windows, k_answer};
   ASSERT_TRUE(keys.Verify(SignaturePurpose::kScanAnswer, parts, Signed(k_key_id, k_scan_by_key)));
 
   std::string changed = k_answer;
   changed[3] ^= 1;
-  const std::string_view otherAnswer[] = {k_request, changed};
-  const std::string_view otherRequest[] = {"<newdataset/>\r\n", k_answer};
-  const std::string_view swapped[] = {k_answer, k_request};
+  const std::string_view otherAnswer[] = {k_request, k_windows, changed};
+  const std::string_view otherRequest[] = {"<newdataset/>\r\n", k_windows, k_answer};
+  const std::string_view otherWindows[] = {k_request, "", k_answer};
+  const std::string_view swapped[] = {k_answer, k_windows, k_request};
   const std::string_view asVersion[] = {k_answer};
   AnswerSignature flipped = Signed(k_key_id, k_scan_by_key);
   flipped.signature[100] ^= 0x40;
@@ -69,6 +70,7 @@ TEST(SignatureKeySet, AcceptsOnlyTheSignatureOfTheseExactParts) {
   } refused[] = {
       {"one byte of the answer changed", SignaturePurpose::kScanAnswer, otherAnswer, Signed(k_key_id, k_scan_by_key)},
       {"another request", SignaturePurpose::kScanAnswer, otherRequest, Signed(k_key_id, k_scan_by_key)},
+      {"another Windows told", SignaturePurpose::kScanAnswer, otherWindows, Signed(k_key_id, k_scan_by_key)},
       {"parts swapped", SignaturePurpose::kScanAnswer, swapped, Signed(k_key_id, k_scan_by_key)},
       {"another key, its own id", SignaturePurpose::kScanAnswer, parts, Signed(k_other_id, k_scan_by_other)},
       {"another key, the trusted id", SignaturePurpose::kScanAnswer, parts, Signed(k_key_id, k_scan_by_other)},
@@ -89,7 +91,7 @@ TEST(SignatureKeySet, SeveralKeysWhileTheServiceChangesOver) {
   SignatureKeySet keys;
   ASSERT_TRUE(keys.AddPem(std::string(k_key_pem) + "\n" + k_other_pem + "\n"));
   EXPECT_EQ(keys.Size(), 2u);
-  const std::string_view parts[] = {k_request, k_answer};
+  const std::string_view parts[] = {k_request, k_windows, k_answer};
   EXPECT_TRUE(keys.Verify(SignaturePurpose::kScanAnswer, parts, Signed(k_key_id, k_scan_by_key)));
   EXPECT_TRUE(keys.Verify(SignaturePurpose::kScanAnswer, parts, Signed(k_other_id, k_scan_by_other)));
   EXPECT_FALSE(keys.Verify(SignaturePurpose::kScanAnswer, parts, Signed(k_other_id, k_scan_by_key)));
