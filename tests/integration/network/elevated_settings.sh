@@ -34,7 +34,7 @@ for attempt in 1 2 3 4 5; do
   python3 "$scan_dir/count_listener.py" "$work/connections.log" "127.0.0.2:$VELKOR_SERVICE_PORT" \
     2>/dev/null &
   listener=$!
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do  # up to 30 s
     { [ -f "$work/connections.log" ] || ! kill -0 "$listener" 2>/dev/null; } && break
     sleep 0.05
   done

@@ -28,7 +28,7 @@ proxy_start() {
   case " $* " in *" --tls "*) scheme=https ;; esac
   local waited=0
   while [ ! -s "$ready" ]; do
-    if ! kill -0 "$PROXY_PID" 2>/dev/null || [ "$waited" -ge 200 ]; then
+    if ! kill -0 "$PROXY_PID" 2>/dev/null || [ "$waited" -ge 600 ]; then  # 30 s
       echo "proxy did not start:"; cat "$work/proxy.err"; return 1
     fi
     sleep 0.05; waited=$((waited + 1))
