@@ -29,7 +29,7 @@ bool ReadRequest(SOCKET client, ScriptedRequest& request) {
   char buffer[4096];
   std::size_t headEnd = std::string::npos;
   std::size_t length = 0;
-  for (int waits = 0; waits < 100; ++waits) {
+  for (int waits = 0; waits < 300; ++waits) {  // up to 30 s without a byte
     if (!Readable(client, 100)) continue;
     const int got = recv(client, buffer, sizeof(buffer), 0);
     if (got <= 0) return false;
