@@ -4,6 +4,14 @@ set(VELKOR_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PRO
 configure_file(${CMAKE_SOURCE_DIR}/cmake/velkor_version.h.in
                ${CMAKE_BINARY_DIR}/generated/velkor_version.h @ONLY)
 
+# The product's addresses on the web, set once for a build: the site (the about
+# box), the page the home page's web link opens, and the support address.
+set(VELKOR_WEBSITE_URL "https://www.velkor-brenn.com/" CACHE STRING "The product's web site")
+set(VELKOR_COMMERCIAL_URL "https://www.velkor-brenn.com/tv" CACHE STRING "The page of the home page's web link")
+set(VELKOR_SUPPORT_EMAIL "support@velkor-brenn.com" CACHE STRING "The support address in the about box")
+configure_file(${CMAKE_SOURCE_DIR}/cmake/velkor_links.h.in
+               ${CMAKE_BINARY_DIR}/generated/velkor_links.h @ONLY)
+
 add_library(velkor_options INTERFACE)
 target_compile_options(velkor_options INTERFACE -Wall -Wextra)
 target_include_directories(velkor_options INTERFACE

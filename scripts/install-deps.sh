@@ -13,7 +13,7 @@ packages=(
   googletest libbenchmark-dev libclang-rt-14-dev
   wine64 xvfb xauth imagemagick
   libcpp-httplib-dev libsqlite3-dev libarchive-dev libtinyxml2-dev libssl-dev pkg-config zip gcab
-  unzip 7zip
+  unzip 7zip tzdata
   # signing keys of the test builds, test certificates
   openssl
 )

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/path.hpp"
 #include "base/text.hpp"
 
 namespace velkor {
@@ -10,55 +11,22 @@ namespace {
 
 using Bytes = std::shared_ptr<std::vector<std::uint8_t>>;
 
-// Reads a file's bytes; keeps them alive when the file is replaced meanwhile.
-class SharedBytesSource final : public ByteSource {
- public:
-  explicit SharedBytesSource(Bytes bytes) : bytes_(std::move(bytes)) {}
-  std::uint64_t Size() const override { return bytes_->size(); }
-  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-    return MemoryByteSource(std::span<const std::uint8_t>(*bytes_)).ReadAt(offset, out);
-  }
-
- private:
-  Bytes bytes_;
-};
-
-class SharedBytesSink : public SeekableByteSink {
- public:
-  explicit SharedBytesSink(Bytes bytes) : bytes_(std::move(bytes)) {}
-  bool Write(std::span<const std::uint8_t> bytes) override {
-    bytes_->insert(bytes_->end(), bytes.begin(), bytes.end());
-    return true;
-  }
-  bool Flush() override { return true; }
-  std::uint64_t Position() const override { return bytes_->size(); }
-  bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) override {
-    if (offset > bytes_->size() || bytes.size() > bytes_->size() - offset) return false;
-    std::copy(bytes.begin(), bytes.end(), bytes_->begin() + static_cast<std::ptrdiff_t>(offset));
-    return true;
-  }
-
- private:
-  Bytes bytes_;
-};
-
 class MemoryFileWriter final : public FileWriter {
  public:
   using CommitTimes = std::function<bool(const FileTimes&)>;
   MemoryFileWriter(Bytes bytes, CommitTimes commit) : sink_(std::move(bytes)), commit_(std::move(commit)) {}
   bool Write(std::span<const std::uint8_t> bytes) override { return sink_.Write(bytes); }
   bool Flush() override { return true; }
+  void Expect(std::uint64_t bytes) override { sink_.Reserve(bytes); }
   bool Commit(const FileTimes& times) override { return commit_(times); }
 
  private:
-  SharedBytesSink sink_;
+  MemoryByteSink sink_;
   CommitTimes commit_;
 };
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 std::wstring WithoutTrailingSeparators(std::wstring path) {
-  while (!path.empty() && IsSeparator(path.back())) path.pop_back();
+  while (!path.empty() && IsPathSeparator(path.back())) path.pop_back();
   return path;
 }
 
@@ -148,7 +116,7 @@ std::unique_ptr<SeekableByteSink> MemoryFileSystem::CreateArchive(const std::wst
   if (!ParentIsFolder(key) || (existing && existing->kind != PathKind::File)) return nullptr;
   Node& node = Put(path, PathKind::File);
   node.attributes = kAttributeArchive;
-  return std::make_unique<SharedBytesSink>(node.bytes);
+  return std::make_unique<MemoryByteSink>(node.bytes);
 }
 
 std::unique_ptr<ByteSource> MemoryFileSystem::OpenFile(const std::wstring& path, FileFacts& facts) {
@@ -157,7 +125,8 @@ std::unique_ptr<ByteSource> MemoryFileSystem::OpenFile(const std::wstring& path,
   facts.size = node->bytes->size();
   facts.attributes = node->attributes;
   facts.times = node->times;
-  return std::make_unique<SharedBytesSource>(node->bytes);
+  // The bytes stay alive for the reader when the file is replaced meanwhile.
+  return std::make_unique<MemoryByteSource>(std::shared_ptr<const std::vector<std::uint8_t>>(node->bytes));
 }
 
 PathKind MemoryFileSystem::Probe(const std::wstring& path) {

@@ -7,29 +7,17 @@
 #include "backup/zip_format.hpp"
 #include "backup/zip_reader.hpp"
 #include "backup/zip_writer.hpp"
+#include "base/path.hpp"
+#include "base/text.hpp"
 
 namespace velkor {
 namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-std::vector<std::wstring> SplitSegments(const std::wstring& relative) {
-  std::vector<std::wstring> segments;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= relative.size(); ++i) {
-    if (i == relative.size() || IsSeparator(relative[i])) {
-      if (i > start) segments.push_back(relative.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  return segments;
-}
 
 // Creates the missing levels of a folder the caller chose, from the deepest
 // one that exists downwards (that one may be anything the caller put there).
 bool EnsureFolder(ZipFileSystem& files, const std::wstring& folder) {
   std::wstring path = folder;
-  while (!path.empty() && IsSeparator(path.back())) path.pop_back();
+  while (!path.empty() && IsPathSeparator(path.back())) path.pop_back();
   std::vector<std::wstring> missing;
   while (!path.empty()) {
     const PathKind kind = files.Probe(path);
@@ -99,7 +87,7 @@ class CZipArchive {
   int SetBaseFolder(const std::wstring& folder) {
     if (folder.empty()) return kZipBadArgument;
     baseFolder_ = folder;
-    if (!IsSeparator(baseFolder_.back())) baseFolder_.push_back(L'\\');
+    if (!IsPathSeparator(baseFolder_.back())) baseFolder_.push_back(L'\\');
     return kZipOk;
   }
 
@@ -113,7 +101,8 @@ class CZipArchive {
     if (!relative) return kZipUnsafeName;
     if (!EnsureFolder(files_, baseFolder_)) return kZipCannotOpen;
 
-    const std::vector<std::wstring> segments = SplitSegments(*relative);
+    // A cleaned name has backslashes only and no empty segments.
+    const std::vector<std::wstring> segments = SplitText(*relative, L'\\');
     const std::size_t folders = entry.directory ? segments.size() : segments.size() - 1;
     std::wstring path = baseFolder_;
     for (std::size_t i = 0; i < folders; ++i) {
@@ -139,6 +128,7 @@ class CZipArchive {
     if (existing == PathKind::Folder) return kZipCannotOpen;
     std::unique_ptr<FileWriter> file = files_.CreateNewFile(path, entry.attributes & ~kAttributeDirectory);
     if (!file) return kZipCannotOpen;
+    file->Expect(entry.uncompressedSize);
     int code = reader_->Extract(index, *file);
     if (code == kZipOk && !file->Commit(TimesOf(entry, files_))) code = kZipWriteFailed;
     if (code != kZipOk) {
@@ -248,7 +238,7 @@ int ZipAddFolder(const ZipHandle& handle, const std::wstring& folder) {
   if (!handle || folder.empty()) return kZipBadArgument;
   if (!handle->IsWriter()) return kZipWrongKind;
   std::wstring root = folder;
-  if (!IsSeparator(root.back())) root.push_back(L'\\');
+  if (!IsPathSeparator(root.back())) root.push_back(L'\\');
   return AddFolderItems(handle, root, L"");
 }
 

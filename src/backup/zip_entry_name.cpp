@@ -3,20 +3,19 @@
 #include <array>
 #include <vector>
 
+#include "base/path.hpp"
 #include "base/text.hpp"
 #include "base/utf.hpp"
 
 namespace velkor {
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
 
 // Drops leading drives and separators in any mix ("C:\", "\\", "C:C:/").
 std::wstring_view DropLeadingRoots(std::wstring_view name) {
   for (;;) {
-    if (!name.empty() && IsSeparator(name.front())) {
+    if (!name.empty() && IsPathSeparator(name.front())) {
       name.remove_prefix(1);
     } else if (name.size() >= 2 && IsAsciiLetter(name[0]) && name[1] == L':') {
       name.remove_prefix(2);
@@ -30,7 +29,7 @@ std::vector<std::wstring_view> Segments(std::wstring_view name) {
   std::vector<std::wstring_view> segments;
   std::size_t start = 0;
   for (std::size_t i = 0; i <= name.size(); ++i) {
-    if (i == name.size() || IsSeparator(name[i])) {
+    if (i == name.size() || IsPathSeparator(name[i])) {
       const std::wstring_view segment = name.substr(start, i - start);
       if (!segment.empty() && segment != L".") segments.push_back(segment);
       start = i + 1;

@@ -51,6 +51,8 @@ struct FolderItem {
 // first and reports whether every write reached the disk.
 class FileWriter : public ByteSink {
  public:
+  // How many bytes will be written, told before the first write.
+  virtual void Expect(std::uint64_t /*bytes*/) {}
   virtual bool Commit(const FileTimes& times) = 0;
 };
 

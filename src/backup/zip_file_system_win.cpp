@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "backup/zip_archive.hpp"
+#include "base/path.hpp"
 #include "platform/unique_handle.hpp"
 
 namespace velkor {
@@ -109,7 +110,7 @@ bool WinZipFileSystem::RemoveFile(const std::wstring& path) {
 std::vector<FolderItem> WinZipFileSystem::ListFolder(const std::wstring& path) {
   std::vector<FolderItem> items;
   std::wstring pattern = path;
-  if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern.push_back(L'\\');
+  if (!pattern.empty() && !IsPathSeparator(pattern.back())) pattern.push_back(L'\\');
   pattern.push_back(L'*');
   WIN32_FIND_DATAW found{};
   UniqueFindHandle find(FindFirstFileW(pattern.c_str(), &found));

@@ -18,8 +18,21 @@ namespace {
 // with long names take a few megabytes); a larger one is refused rather than
 // held in memory.
 constexpr std::uint64_t kMaxDirectoryBytes = std::uint64_t{64} << 20;
-// Compressed data is read in pieces of this size.
+// Compressed data is read, and decompressed, in pieces of these sizes; large
+// pieces keep zlib from copying every byte into its window one small output
+// at a time.
 constexpr std::size_t kInputChunk = 64 * 1024;
+constexpr std::size_t kOutputChunk = 256 * 1024;
+
+// Hands bytes on in the pieces in which extracted files are written.
+bool WriteInPieces(ByteSink& out, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const std::size_t piece = std::min(bytes.size(), ZipReader::kExtractChunk);
+    if (!out.Write(bytes.first(piece))) return false;
+    bytes = bytes.subspan(piece);
+  }
+  return true;
+}
 
 bool ReadBytes(ByteSource& source, std::uint64_t offset, std::size_t count, std::vector<std::uint8_t>& out) {
   out.resize(count);
@@ -454,13 +467,13 @@ int ZipReader::Extract(std::size_t index, ByteSink& out) {
 }
 
 int ZipReader::CopyStored(const ReaderEntry& entry, ByteSink& out, std::uint32_t& crc) {
-  if (output_.empty()) output_.resize(kExtractChunk);
+  if (output_.empty()) output_.resize(kOutputChunk);
   std::vector<std::uint8_t>& chunk = output_;
   for (std::uint64_t done = 0; done < entry.uncompressedSize;) {
     const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(entry.uncompressedSize - done, chunk.size()));
     if (!source_->ReadAt(entry.dataOffset + done, {chunk.data(), piece})) return kZipReadFailed;
     crc = static_cast<std::uint32_t>(crc32(crc, chunk.data(), static_cast<uInt>(piece)));
-    if (!out.Write({chunk.data(), piece})) return kZipWriteFailed;
+    if (!WriteInPieces(out, {chunk.data(), piece})) return kZipWriteFailed;
     done += piece;
   }
   return kZipOk;
@@ -493,7 +506,7 @@ int ZipReader::Inflate(const ReaderEntry& entry, ByteSink& out, std::uint32_t& c
   z_stream& z = inflater_->stream();
   z.avail_in = 0;
   if (input_.empty()) input_.resize(kInputChunk);
-  if (output_.empty()) output_.resize(kExtractChunk);
+  if (output_.empty()) output_.resize(kOutputChunk);
   std::vector<std::uint8_t>& input = input_;
   std::vector<std::uint8_t>& output = output_;
   std::uint64_t consumed = 0;  // compressed bytes handed to zlib
@@ -514,7 +527,7 @@ int ZipReader::Inflate(const ReaderEntry& entry, ByteSink& out, std::uint32_t& c
     if (made > entry.uncompressedSize - produced) return kZipBadData;  // more than the entry's size
     produced += made;
     crc = static_cast<std::uint32_t>(crc32(crc, output.data(), static_cast<uInt>(made)));
-    if (made != 0 && !out.Write({output.data(), made})) return kZipWriteFailed;
+    if (!WriteInPieces(out, {output.data(), made})) return kZipWriteFailed;
     if (status == Z_STREAM_END) break;
     // No output and no input left: the data ends before its stream does.
     if (made == 0 && z.avail_in == 0 && consumed == entry.compressedSize) return kZipBadData;

@@ -37,7 +37,7 @@ struct ReaderEntry {
 
 class ZipReader {
  public:
-  // The chunk size in which extracted data is written.
+  // The size of the pieces in which extracted data is written.
   static constexpr std::size_t kExtractChunk = 16384;
 
   ZipReader();

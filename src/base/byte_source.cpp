@@ -26,14 +26,19 @@ bool MemoryByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out)
 }
 
 bool MemoryByteSink::Write(std::span<const std::uint8_t> bytes) {
-  bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+  bytes_->insert(bytes_->end(), bytes.begin(), bytes.end());
   return true;
 }
 
 bool MemoryByteSink::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  if (offset > bytes_.size() || bytes.size() > bytes_.size() - offset) return false;
-  std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
+  if (offset > bytes_->size() || bytes.size() > bytes_->size() - offset) return false;
+  std::copy(bytes.begin(), bytes.end(), bytes_->begin() + static_cast<std::ptrdiff_t>(offset));
   return true;
+}
+
+void MemoryByteSink::Reserve(std::uint64_t more) {
+  if (more > bytes_->max_size() - bytes_->size() || more > (std::uint64_t{1} << 32)) return;
+  bytes_->reserve(bytes_->size() + static_cast<std::size_t>(more));
 }
 
 std::unique_ptr<FileByteSource> FileByteSource::Open(const std::wstring& path) {

@@ -42,12 +42,14 @@ class SeekableByteSink : public ByteSink {
   virtual bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) = 0;
 };
 
-// A source over memory the caller keeps alive, or over bytes it owns.
+// A source over memory the caller keeps alive, or over bytes it shares.
 class MemoryByteSource final : public ByteSource {
  public:
   explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
   explicit MemoryByteSource(std::vector<std::uint8_t>&& owned)
-      : owned_(std::make_shared<const std::vector<std::uint8_t>>(std::move(owned))), bytes_(*owned_) {}
+      : MemoryByteSource(std::make_shared<const std::vector<std::uint8_t>>(std::move(owned))) {}
+  explicit MemoryByteSource(std::shared_ptr<const std::vector<std::uint8_t>> shared)
+      : owned_(std::move(shared)), bytes_(*owned_) {}
 
   std::uint64_t Size() const override { return bytes_.size(); }
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
@@ -57,19 +59,25 @@ class MemoryByteSource final : public ByteSource {
   std::span<const std::uint8_t> bytes_;
 };
 
-// A sink that collects the bytes in memory.
+// A sink that collects the bytes in memory: its own, or a vector it shares.
 class MemoryByteSink final : public SeekableByteSink {
  public:
+  MemoryByteSink() : bytes_(std::make_shared<std::vector<std::uint8_t>>()) {}
+  explicit MemoryByteSink(std::shared_ptr<std::vector<std::uint8_t>> target) : bytes_(std::move(target)) {}
+
   bool Write(std::span<const std::uint8_t> bytes) override;
   bool Flush() override { return true; }
-  std::uint64_t Position() const override { return bytes_.size(); }
+  std::uint64_t Position() const override { return bytes_->size(); }
   bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) override;
+  // Makes room for that many more bytes; a size beyond what memory can hold
+  // is ignored (the writes then fail or succeed on their own).
+  void Reserve(std::uint64_t more);
 
-  const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
-  std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+  const std::vector<std::uint8_t>& Bytes() const { return *bytes_; }
+  std::vector<std::uint8_t> Take() { return std::move(*bytes_); }
 
  private:
-  std::vector<std::uint8_t> bytes_;
+  std::shared_ptr<std::vector<std::uint8_t>> bytes_;
 };
 
 // A file opened for reading. Open fails (null) when the path names no regular

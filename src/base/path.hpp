@@ -6,6 +6,9 @@
 
 namespace velkor {
 
+// Both separators the system accepts in paths.
+inline bool IsPathSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
 // If both are non-empty, one leading backslash of the piece is dropped and a
 // backslash is put between them unless the path already ends in one; if either is
 // empty the two are simply concatenated. JoinPath(p, L"\\") therefore only makes

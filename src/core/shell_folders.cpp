@@ -6,9 +6,8 @@
 #include <vector>
 
 namespace velkor {
-namespace {
 
-std::wstring SpecialFolder(int csidl) {
+std::wstring GetSpecialFolder(int csidl) {
   wchar_t buffer[MAX_PATH + 1] = {};
   if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE)) return {};
   buffer[MAX_PATH] = L'\0';
@@ -17,10 +16,8 @@ std::wstring SpecialFolder(int csidl) {
   return folder;
 }
 
-}  // namespace
-
-std::wstring GetAppDataFolder() { return SpecialFolder(CSIDL_APPDATA); }
-std::wstring GetProgramFilesFolder() { return SpecialFolder(CSIDL_PROGRAM_FILES); }
+std::wstring GetAppDataFolder() { return GetSpecialFolder(CSIDL_APPDATA); }
+std::wstring GetProgramFilesFolder() { return GetSpecialFolder(CSIDL_PROGRAM_FILES); }
 
 std::wstring GetWindowsFolder() {
   wchar_t buffer[MAX_PATH + 1] = {};

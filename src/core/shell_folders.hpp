@@ -7,6 +7,8 @@
 
 namespace velkor {
 
+// The folder of a CSIDL value (SHGetSpecialFolderPathW).
+std::wstring GetSpecialFolder(int csidl);
 std::wstring GetAppDataFolder();        // per-user application data (CSIDL_APPDATA)
 std::wstring GetProgramFilesFolder();   // CSIDL_PROGRAM_FILES
 std::wstring GetWindowsFolder();

@@ -5,9 +5,6 @@
 
 namespace velkor {
 
-// True when the management service runs (started or continued if need be).
-bool EnsureWmiServiceRunning();
-
 // Replaces the table's rows with the system's signed-driver records (the first
 // 2048 of them). COM must be initialised on the calling thread. True when at
 // least one row was read.

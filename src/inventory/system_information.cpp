@@ -1,9 +1,6 @@
 #include "inventory/system_information.hpp"
 
 #include <windows.h>
-#include <objbase.h>
-#include <oleauto.h>
-#include <wbemcli.h>
 
 #include <cstdio>
 #include <memory>
@@ -13,6 +10,7 @@
 #include "core/registry_key.hpp"
 #include "core/shell_folders.hpp"
 #include "inventory/system_text.hpp"
+#include "inventory/wmi_query_win.hpp"
 
 namespace velkor {
 namespace {
@@ -20,74 +18,11 @@ namespace {
 constexpr wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr wchar_t kProcessorKey[] = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 
-// The WMI administrative locator.
-constexpr CLSID kWbemAdministrativeLocator = {
-    0xCB8555CC, 0x9128, 0x11D1, {0xAD, 0x9B, 0x00, 0xC0, 0x4F, 0xD8, 0xFD, 0xFF}};
-
 std::wstring MachineString(const wchar_t* path, const wchar_t* name) {
   CRegistryKey key;
   if (!key.Open(HKEY_LOCAL_MACHINE, path, KEY_READ, false)) return {};
   return key.ReadString(name).value_or(std::wstring());
 }
-
-// Releases a COM interface on every path.
-template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() {
-    if (p_ != nullptr) p_->Release();
-  }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  T* operator->() const { return p_; }
-  T* get() const { return p_; }
-  T** put() {
-    if (p_ != nullptr) p_->Release();
-    p_ = nullptr;
-    return &p_;
-  }
-
- private:
-  T* p_ = nullptr;
-};
-
-class ComApartment {
- public:
-  ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  HRESULT hr_;
-};
-
-class BString {
- public:
-  explicit BString(const wchar_t* text) : s_(SysAllocString(text)) {}
-  ~BString() { SysFreeString(s_); }
-  BString(const BString&) = delete;
-  BString& operator=(const BString&) = delete;
-  BSTR get() const { return s_; }
-
- private:
-  BSTR s_;
-};
-
-class Variant {
- public:
-  Variant() { VariantInit(&v_); }
-  ~Variant() { VariantClear(&v_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  VARIANT* get() { return &v_; }
-
- private:
-  VARIANT v_;
-};
 
 // Reads an unsigned 64-bit decimal; false when the text holds no digits.
 bool ParseUnsigned64(const std::wstring& text, std::uint64_t& value) {
@@ -118,47 +53,14 @@ std::wstring GetProcessorName() { return NormaliseSystemText(MachineString(kProc
 std::wstring GetModelName() { return NormaliseSystemText(MachineString(kProcessorKey, L"Identifier")); }
 
 std::optional<std::uint64_t> CPhysicalMemoryInfo::TotalBytes() {
-  const ComApartment apartment;
-  const HRESULT security = CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT,
-                                                RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
-  // Process security can be set once; when another part of the program has set
-  // it already, WMI works with that setting just as well.
-  if (FAILED(security) && security != RPC_E_TOO_LATE) return std::nullopt;
-
-  ComRef<IWbemLocator> locator;
-  if (FAILED(CoCreateInstance(kWbemAdministrativeLocator, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                              IID_IWbemLocator, reinterpret_cast<void**>(locator.put())))) {
-    return std::nullopt;
-  }
-  ComRef<IWbemServices> services;
-  const BString name_space(L"root\\cimv2");
-  if (FAILED(locator->ConnectServer(name_space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                                    services.put()))) {
-    return std::nullopt;
-  }
-  ComRef<IEnumWbemClassObject> rows;
-  const BString language(L"WQL");
-  const BString query(L"Select * from Win32_PhysicalMemory");
-  if (FAILED(services->ExecQuery(language.get(), query.get(), WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, rows.put()))) {
-    return std::nullopt;
-  }
+  // Only while the management service runs or could be started.
+  if (!EnsureWmiServiceRunning()) return std::nullopt;
   std::uint64_t total = 0;
-  for (;;) {
-    ComRef<IWbemClassObject> row;
-    ULONG returned = 0;
-    if (rows->Next(static_cast<long>(WBEM_INFINITE), 1, row.put(), &returned) != WBEM_S_NO_ERROR || returned == 0) {
-      break;
-    }
-    Variant capacity;
-    if (FAILED(row->Get(L"Capacity", 0, capacity.get(), nullptr, nullptr))) continue;
-    if (FAILED(VariantChangeType(capacity.get(), capacity.get(), 0, VT_BSTR)) || capacity.get()->bstrVal == nullptr) {
-      continue;
-    }
+  const bool asked = RunWmiQuery(L"Select * from Win32_PhysicalMemory", [&](IWbemClassObject& row) {
     std::uint64_t bytes = 0;
-    if (ParseUnsigned64(std::wstring(capacity.get()->bstrVal, SysStringLen(capacity.get()->bstrVal)), bytes)) {
-      total += bytes;
-    }
-  }
+    if (ParseUnsigned64(WmiPropertyText(row, L"Capacity", 64), bytes)) total += bytes;
+  });
+  if (!asked) return std::nullopt;
   return total;
 }
 

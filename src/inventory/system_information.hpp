@@ -22,7 +22,8 @@ std::wstring GetModelName();
 // only when the management service runs or could be started.
 class CPhysicalMemoryInfo {
  public:
-  // The total in bytes; nothing when WMI could not be asked.
+  // The total in bytes over WMI, whose service is started first when it is
+  // stopped; nothing when the service does not run or could not be asked.
   std::optional<std::uint64_t> TotalBytes();
   // FormatSize of the total, or empty.
   std::wstring TotalText();

@@ -344,7 +344,15 @@ def browse_button():
 
 
 def action_button(w, h):
-    return four_frame_button(w, h, None, blue_faces())
+    """The pages' caption buttons. The caption is centred in the 145 x 36 box at
+    the frame's top-left corner (a long one 10 pixels further left), so the
+    frame is that box; a chevron on the right balances the longer captions."""
+    def chevron(c, x, frame):
+        col = WHITE if frame != 3 else (240, 240, 240)
+        mid = h / 2.0
+        c.shape(in_polyline([(x + w - 17, mid - 5), (x + w - 12, mid), (x + w - 17, mid + 5)], 2.0),
+                (x, 0, x + w, h), col, 0.8)
+    return four_frame_button(w, h, chevron, blue_faces())
 
 
 def tree_checks():
@@ -651,8 +659,7 @@ def main():
         "header.bmp": header(), "band.bmp": band(), "border_side.bmp": side_border(),
         "border_bottom.bmp": bottom_border(), "caption_min.bmp": caption_strip("min"),
         "caption_close.bmp": caption_strip("close"), "scan_button.bmp": scan_button(),
-        "browse_button.bmp": browse_button(), "action_button.bmp": action_button(160, 36),
-        "action_button_tall.bmp": action_button(160, 60),
+        "browse_button.bmp": browse_button(), "action_button.bmp": action_button(145, 36),
         "tree_checks.bmp": tree_checks(), "details.bmp": details_icon(), "feedback.bmp": feedback_icon(),
         "phase1.bmp": phase_picture(1), "phase2.bmp": phase_picture(2), "chart_back.bmp": chart_background(),
         "bar_out_of_date.bmp": bar((240, 80, 96), (190, 10, 40)),

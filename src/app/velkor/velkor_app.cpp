@@ -32,7 +32,7 @@ CVelkorApp::CVelkorApp(HINSTANCE instance) : m_hInstance(instance) {
   g_app = this;
   // Without the component the program still runs; scans then say what is missing.
   if (!m_Service.Load(GetProgramModuleFolder())) {
-    MessageBoxW(nullptr, kNetworkMissing, m_TextTable.GetAppName().c_str(), MB_OK | MB_ICONWARNING);
+    MessageBoxW(nullptr, kNetworkMissing, m_TextTable.GetAppName().c_str(), MB_OK);
   }
   m_strIniPath = CTextTable::FilePathIn(GetProgramFilesFolder());
   m_TextTable.Locate(m_strIniPath);

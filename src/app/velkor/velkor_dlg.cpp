@@ -276,14 +276,13 @@ void CVelkorDlg::ShowFirstPage() {
       m_Scan.m_nUpdateCount = 0;
       ShowPage(m_ScanPage.get());
       break;
+    // Home stays the selected navigation button, whichever page comes first.
     case 2:
       m_Scan.m_nUpdateCount = 0;
-      SelectNavigation(&m_BackupButton);
       ShowPage(m_BackupPage.get());
       break;
     case 3:
       m_Scan.m_nUpdateCount = 0;
-      SelectNavigation(&m_RestoreButton);
       ShowPage(m_RestorePage.get());
       break;
     default:
@@ -424,7 +423,7 @@ bool CVelkorDlg::OnCommand(int id) {
       PostMessageW(m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       return true;
     case ID_HELP_CONTENTS:
-      OpenWebPage(kHelpPageUrl);
+      OpenHelpPage();
       return true;
     case ID_HELP_REPORTFEEDBACK:
       OpenPopup(PopupKind::Feedback);
@@ -495,10 +494,10 @@ INT_PTR CVelkorDlg::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam, bo
       // Closing only ever hides the window; the tray's Exit ends the program.
       return 0;
     case WM_HELP:
-      OpenWebPage(kHelpPageUrl);
+      OpenHelpPage();
       return TRUE;
     case WM_LBUTTONDOWN:
-      if (static_cast<short>(HIWORD(lparam)) < kHeaderHeight) {
+      if ((wparam & MK_LBUTTON) != 0 && static_cast<short>(HIWORD(lparam)) < kHeaderHeight) {
         // The top band moves the window, as a caption would.
         ReleaseCapture();
         PostMessageW(m_hWnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
@@ -521,6 +520,10 @@ void CVelkorDlg::OnBringToFront(WPARAM marker) {
   SetForegroundWindow(m_hWnd);
   ShowWindow(m_hWnd, SW_SHOW);
   ShowWindow(m_hWnd, SW_RESTORE);
+  // A press at the client's corner, without a button held, activates the
+  // window like a click would; the header band starts a move only on a press
+  // with the button down.
+  PostMessageW(m_hWnd, WM_LBUTTONDOWN, 0, MAKELPARAM(0, 0));
   BringWindowToTop(m_hWnd);
   SetForegroundWindow(m_hWnd);
 }

@@ -7,7 +7,6 @@
 #include "inventory/system_information.hpp"
 #include "inventory/system_text.hpp"
 #include "inventory/os_version_code.hpp"
-#include "inventory/signed_driver_table.hpp"
 
 namespace velkor::ctl {
 namespace {
@@ -28,8 +27,7 @@ Summary Gather() {
   Summary s;
   s.computerName = GetComputerNameText();
   s.operatingSystem = GetOperatingSystemName();
-  // The memory total comes over WMI; its service may be stopped.
-  EnsureWmiServiceRunning();
+  // Over WMI, whose service is started first when it is stopped.
   s.totalMemory = CPhysicalMemoryInfo().TotalText();
   s.processor = GetProcessorName();
   s.processorShown = CutProcessorName(s.processor);

@@ -75,7 +75,25 @@ int CFancyListCtrl::AddColumn(const wchar_t* title, int width) {
   column.pszText = const_cast<wchar_t*>(title);
   column.cx = width;
   column.iSubItem = index;
-  return static_cast<int>(SendMessageW(hwnd(), LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column)));
+  const int inserted = static_cast<int>(SendMessageW(hwnd(), LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column)));
+  if (inserted >= 0) {
+    if (addedWidths_.size() <= static_cast<std::size_t>(inserted)) addedWidths_.resize(static_cast<std::size_t>(inserted) + 1);
+    addedWidths_[static_cast<std::size_t>(inserted)] = width;
+  }
+  return inserted;
+}
+
+void CFancyListCtrl::StretchLastColumn() {
+  if (addedWidths_.empty()) return;
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  const int last = static_cast<int>(addedWidths_.size()) - 1;
+  int used = 0;
+  for (int column = 0; column < last; ++column) {
+    used += static_cast<int>(SendMessageW(hwnd(), LVM_GETCOLUMNWIDTH, column, 0));
+  }
+  const int width = client.right - used - GetSystemMetrics(SM_CXVSCROLL);
+  if (width > addedWidths_.back()) SendMessageW(hwnd(), LVM_SETCOLUMNWIDTH, last, MAKELPARAM(width, 0));
 }
 
 int CFancyListCtrl::InsertRow(int row, const std::wstring& text, LPARAM data, int image) {
@@ -130,7 +148,11 @@ void CFancyListCtrl::DrawCell(HDC dc, int row, int column, RECT cell, LPARAM dat
     BITMAP info{};
     GetObjectW(picture->second.get(), sizeof(info), &info);
     const BitmapSource source(dc, static_cast<HBITMAP>(picture->second.get()));
-    const int x = cell.left + (cell.right - cell.left - info.bmWidth) / 2;
+    int pictureWidth = cell.right - cell.left;
+    if (static_cast<std::size_t>(column) < addedWidths_.size() && addedWidths_[static_cast<std::size_t>(column)] > 0) {
+      pictureWidth = std::min(pictureWidth, addedWidths_[static_cast<std::size_t>(column)]);
+    }
+    const int x = cell.left + (pictureWidth - info.bmWidth) / 2;
     const int y = cell.top + (cell.bottom - cell.top - info.bmHeight) / 2;
     if (source) {
       GdiTransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, source.dc(), 0, 0, info.bmWidth, info.bmHeight,

@@ -4,6 +4,7 @@
 // coloured status words and long descriptions cut short.
 
 #include <map>
+#include <vector>
 #include <string>
 
 #include "platform/unique_handle.hpp"
@@ -19,6 +20,11 @@ class CFancyListCtrl : public CSkinControl {
   int InsertRow(int row, const std::wstring& text, LPARAM data, int image = -1);
   void SetCell(int row, int column, const std::wstring& text, int image = -1);
   int AddColumn(const wchar_t* title, int width);
+  // Widens the last column to the list's free width (the room of a vertical
+  // scroll bar kept), so that its header reads whole and the rows' fill and
+  // separators reach the list's right edge. A picture column keeps its
+  // picture where its own width would centre it.
+  void StretchLastColumn();
 
   // The column whose words are coloured by state, and a column drawn as links.
   void SetStatusColumn(int column) { statusColumn_ = column; }
@@ -49,6 +55,8 @@ class CFancyListCtrl : public CSkinControl {
   int statusColumn_ = -1;
   int linkColumn_ = -1;
   std::map<int, UniqueGdiObject> columnBitmaps_;
+  // The width each column was added with (pictures are centred in it).
+  std::vector<int> addedWidths_;
 };
 
 // Description text as a row shows it: at most 45 characters, else 45 and "...".

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/gdi_handles.hpp"
+#include "ui/controls/text_fit.hpp"
 #include "platform/unique_handle.hpp"
 #include "ui/controls/picture_buttons.hpp"
 
@@ -79,8 +80,9 @@ void ChyperlinkBtn::Draw(const DRAWITEMSTRUCT& item) {
   const SelectedObject selected(item.hDC, font);
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, color);
-  const UINT format = centred_ ? (DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX)
-                               : (DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  // A link that does not fit its box ends in an ellipsis, never a cut letter.
+  const UINT format = centred_ ? FittingTextFormat(item.hDC, rect, text, DT_CENTER | DT_VCENTER)
+                               : FittingTextFormat(item.hDC, rect, text, DT_LEFT | DT_VCENTER, TextLines::One);
   DrawTextW(item.hDC, text, -1, &rect, format);
 }
 

@@ -177,12 +177,6 @@ void CHoverButton4SWithText::DrawOver(HDC dc, const RECT& rect, const DRAWITEMST
     textRect.left -= 10;
     height = 17;
   }
-  // Our strips are wider than the caption box; centre the box in the frame so
-  // that captions sit in the middle of the picture.
-  const int slackX = (rect.right - rect.left) - (textRect.right - textRect.left);
-  const int slackY = (rect.bottom - rect.top) - (textRect.bottom - textRect.top);
-  if (!style_.big && slackX > 0) OffsetRect(&textRect, slackX / 2, 0);
-  if (!style_.big && slackY > 0) OffsetRect(&textRect, 0, slackY / 2);
   int weight = style_.bold ? FW_BOLD : FW_SEMIBOLD;
   bool underline = false;
   COLORREF color = RGB(243, 248, 250);

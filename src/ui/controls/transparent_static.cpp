@@ -1,6 +1,7 @@
 #include "ui/controls/transparent_static.hpp"
 
 #include "platform/gdi_handles.hpp"
+#include "ui/controls/text_fit.hpp"
 
 #include <iterator>
 #include <string>
@@ -62,10 +63,10 @@ void CTransparentStatic2::Paint() {
   SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, color_);
   const LONG style = GetWindowLongW(hwnd(), GWL_STYLE);
-  UINT format = DT_WORDBREAK | DT_NOPREFIX;
-  if ((style & SS_TYPEMASK) == SS_CENTER) format |= DT_CENTER;
-  if ((style & SS_TYPEMASK) == SS_RIGHT) format |= DT_RIGHT;
-  DrawTextW(dc, text, -1, &client, format);
+  UINT alignment = DT_LEFT;
+  if ((style & SS_TYPEMASK) == SS_CENTER) alignment = DT_CENTER;
+  if ((style & SS_TYPEMASK) == SS_RIGHT) alignment = DT_RIGHT;
+  DrawTextW(dc, text, -1, &client, FittingTextFormat(dc, client, text, alignment));
   }
   EndPaint(hwnd(), &paint);
 }

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "platform/com_ptr.hpp"
 
 namespace velkor {
 
@@ -27,6 +28,8 @@ bool FolderIsWritable(const std::wstring& folder, const wchar_t* testName) {
 }
 
 std::wstring PickFolder(HWND owner, const std::wstring& current) {
+  // The new dialog style needs the calling thread in a single-threaded apartment.
+  const ComApartment apartment;
   BROWSEINFOW info{};
   info.hwndOwner = owner;
   info.lpszTitle = L"Choose directory";
@@ -37,7 +40,7 @@ std::wstring PickFolder(HWND owner, const std::wstring& current) {
   if (chosen == nullptr) return {};
   wchar_t path[MAX_PATH] = {};
   const bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
-  CoTaskMemFree(chosen);
+  ::CoTaskMemFree(chosen);
   return ok ? WithBackslash(path) : std::wstring();
 }
 

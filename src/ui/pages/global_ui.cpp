@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/gdi_handles.hpp"
+#include "ui/controls/text_fit.hpp"
 #include "ui/controls/skin_control.hpp"
 #include "ui/page_text_style.hpp"
 #include "ui/template_layout.hpp"
@@ -64,10 +65,11 @@ void DrawPageText(HDC dc, const PageFonts& fonts, const std::wstring& text, RECT
   const SelectedObject selected(dc, chosen);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, color);
+  const UINT format = FittingTextFormat(dc, rect, text, DT_LEFT | DT_TOP);
   const int passes = thick ? 2 : 1;
   for (int i = 0; i < passes; ++i) {
     RECT copy = rect;
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &copy, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &copy, format);
   }
 }
 

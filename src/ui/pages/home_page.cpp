@@ -4,6 +4,7 @@
 
 #include "base/text.hpp"
 #include "core/settings.hpp"
+#include "core/shell_folders.hpp"
 #include "inventory/system_information.hpp"
 #include "inventory/system_text.hpp"
 #include "ui/chart_heights.hpp"
@@ -28,6 +29,8 @@ constexpr int kLabelIds[10] = {IDC_HOME_SCAN_STATUS, IDC_HOME_OUT_OF_DATE_COUNT,
 }  // namespace
 
 void OpenWebPage(const wchar_t* url) { ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL); }
+
+void OpenHelpPage() { OpenWebPage((GetProgramModuleFolder() + kHelpFileName).c_str()); }
 
 CWelcomeDlg::CWelcomeDlg(const PageFonts& fonts, CTextTable& texts, const ScanResult& scan,
                          std::function<void()> startScan)

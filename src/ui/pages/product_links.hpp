@@ -1,14 +1,20 @@
 #pragma once
-// Pages of the product's web site that the program opens with the shell.
+// Where the program sends the user: the help page shipped beside the program,
+// and the product's pages on the web (set once for a build, see velkor_links.h).
+
+#include "velkor_links.h"
 
 namespace velkor {
 
-inline constexpr wchar_t kHelpPageUrl[] = L"https://www.velkor-brenn.example/help";
-inline constexpr wchar_t kCommercialPageUrl[] = L"https://www.velkor-brenn.example/tv";
-inline constexpr wchar_t kWebsiteUrl[] = L"https://www.velkor-brenn.example/";
-inline constexpr wchar_t kSupportEmail[] = L"support@velkor-brenn.example";
+// The help page, a file of the program folder.
+inline constexpr wchar_t kHelpFileName[] = L"velkor-help.html";
+inline constexpr wchar_t kCommercialPageUrl[] = VELKOR_COMMERCIAL_URL;
+inline constexpr wchar_t kWebsiteUrl[] = VELKOR_WEBSITE_URL;
+inline constexpr wchar_t kSupportEmail[] = VELKOR_SUPPORT_EMAIL;
 
-// Opens a web page with the shell's "open" verb.
+// Opens a web page (or a local page) with the shell's "open" verb.
 void OpenWebPage(const wchar_t* url);
+// Opens the help page beside the running program.
+void OpenHelpPage();
 
 }  // namespace velkor

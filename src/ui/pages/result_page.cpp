@@ -51,6 +51,7 @@ void CScanResultDlg::OnInitPage() {
     m_List.AddColumn(L"Status", 55);
     m_List.AddColumn(L"", 40);
     m_List.AddColumn(L"Report Feedback", 40);
+    m_List.StretchLastColumn();
     m_List.SetLinkColumn(kResultColumnStatus);
     m_List.SetColumnBitmap(kResultColumnDetails, IDB_DETAILS_ICON);
     m_List.SetColumnBitmap(kResultColumnFeedback, IDB_FEEDBACK_ICON);

@@ -33,7 +33,7 @@ CScanProgDlg::CScanProgDlg(const PageFonts& fonts, CTextTable& texts, std::wstri
 CScanProgDlg::~CScanProgDlg() = default;
 
 void CScanProgDlg::OnInitPage() {
-  SkinActionButton(m_Stop, hwnd(), IDC_SCAN_STOP, true);
+  SkinActionButton(m_Stop, hwnd(), IDC_SCAN_STOP);
   SendDlgItemMessageW(hwnd(), IDC_SCAN_PROGRESS, PBM_SETRANGE32, 0, 100);
   SendDlgItemMessageW(hwnd(), IDC_SCAN_PROGRESS, PBM_SETPOS, 0, 0);
   OpenAnimation();

@@ -172,9 +172,9 @@ void CSettingsDlg::PaintPage(HDC dc, const RECT& client) {
   Text(dc, m_Texts.GetText(L"IDS_SETTINGS_GENERAL"), 38, 68, kDarkText, 4, false, 300, 16);
   Text(dc, m_Texts.GetText(L"IDS_SETTINGS_GENERAL_SETTING1"), 61, 93, kDarkText, 4, false, 500, 16);
   Text(dc, m_Texts.GetText(L"IDS_SETTINGS_DOWNLOAD"), 38, 174, kDarkText, 4, false, 300, 16);
-  Text(dc, m_Texts.GetText(L"IDS_SETTINGS_DOWNLOAD_SETTING1"), 38, 201, kDarkText, 4, false, 160, 20);
+  Text(dc, m_Texts.GetText(L"IDS_SETTINGS_DOWNLOAD_SETTING1"), 38, 201, kDarkText, 4, false, 164, 20);
   Text(dc, m_Texts.GetText(L"IDS_SETTINGS_BACKUP"), 38, 276, kDarkText, 4, false, 300, 16);
-  Text(dc, m_Texts.GetText(L"IDS_BACKUP_LOC"), 38, 301, kDarkText, 4, false, 160, 20);
+  Text(dc, m_Texts.GetText(L"IDS_BACKUP_LOC"), 38, 301, kDarkText, 4, false, 164, 20);
 }
 
 }  // namespace velkor

@@ -6,9 +6,9 @@
 
 namespace velkor {
 
-void SkinActionButton(CHoverButton4SWithText& button, HWND page, int id, bool tall) {
+void SkinActionButton(CHoverButton4SWithText& button, HWND page, int id) {
   if (!button.Attach(page, id)) return;
-  button.LoadStrip(tall ? IDB_ACTION_BUTTON_TALL : IDB_ACTION_BUTTON);
+  button.LoadStrip(IDB_ACTION_BUTTON);
   CHoverButton4SWithText::Style style;
   style.bold = true;
   style.underlineOnHover = true;

@@ -40,6 +40,6 @@ class CRestoreDlg : public CGlobalUI {
 };
 
 // Skins a four-frame caption button of a page with the common action strip.
-void SkinActionButton(CHoverButton4SWithText& button, HWND page, int id, bool tall = false);
+void SkinActionButton(CHoverButton4SWithText& button, HWND page, int id);
 
 }  // namespace velkor

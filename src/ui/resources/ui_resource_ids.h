@@ -46,7 +46,6 @@
 #define IDB_SCAN_BUTTON            312
 #define IDB_BROWSE_BUTTON          313
 #define IDB_ACTION_BUTTON          314
-#define IDB_ACTION_BUTTON_TALL     315
 #define IDB_FRAME_HEADER           320
 #define IDB_FRAME_BAND             321
 #define IDB_FRAME_SIDE             322

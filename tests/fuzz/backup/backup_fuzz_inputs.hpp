@@ -16,4 +16,11 @@ namespace velkor::fuzz {
 // must leave no file.
 std::string RunZipReaderInput(const std::uint8_t* data, std::size_t size);
 
+// The input's first line names the install section (and, after a "|", its
+// decoration); the rest is an INF file, also reachable as inc.inf for Include
+// lines. A first byte with bit 0 set runs as OS version code 6. The lines the
+// reader returns must be bounded and free of break and zero bytes, and
+// ParseInf must end with its lists within their bounds.
+std::string RunInfReaderInput(const std::uint8_t* data, std::size_t size);
+
 }  // namespace velkor::fuzz
