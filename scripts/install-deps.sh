@@ -15,7 +15,7 @@ packages=(
   libcpp-httplib-dev libsqlite3-dev libarchive-dev libtinyxml2-dev libssl-dev pkg-config zip gcab
   unzip 7zip tzdata
   # the service's PostgreSQL store and its throw-away test server, nginx in front
-  # with TLS (test certificates made with openssl)
+  # with TLS, signing keys of the test builds and test certificates (openssl)
   libpq-dev postgresql nginx openssl
 )
 

@@ -23,7 +23,12 @@ if [ ! -s "$work/catalog.db" ] || [ ! -s "$work/request.xml" ]; then
   rm -f "$work"/catalog.db*
   build/bench/bench/service/velkor_catalog_generator "$work/catalog.db" "$work/request.xml" 100000
 fi
-mkdir -p "$work/packages"
+mkdir -p "$work/packages" "$work/keys"
+# The service signs every scan answer: a key pair of its own, made once.
+for purpose in scan driver; do
+  [ -s "$work/keys/$purpose.key" ] || build/bench/service/velkor-service keygen \
+    --private-key "$work/keys/$purpose.key" --public-key "$work/keys/$purpose.pub" >/dev/null
+done
 source tests/integration/edge/nginx_fixture.sh
 service=""
 stop_service() {
@@ -59,6 +64,7 @@ measure() {
   : >"$work/serve-$lookup.log"
   build/bench/service/velkor-service serve --catalog "$work/catalog.db" --packages "$work/packages" \
     --listen "$listen" --public-url "$base/" --threads "$servers" --lookup "$lookup" \
+    --scan-key "$work/keys/scan.key" --driver-key "$work/keys/driver.key" \
     >"$work/serve-$lookup.log" 2>&1 &
   service=$!
   for _ in $(seq 600); do grep -q 'listening' "$work/serve-$lookup.log" && break; sleep 0.1; done

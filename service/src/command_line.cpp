@@ -7,11 +7,13 @@ namespace velkor::service {
 const char* const kUsage =
     "usage: velkor-service import --catalog FILE --packages DIR\n"
     "       velkor-service serve --catalog FILE --packages DIR --listen HOST:PORT|unix:PATH\n"
+    "                            --scan-key FILE --driver-key FILE [--version-key FILE]\n"
     "                            [--public-url URL] [--app-dir DIR] [--threads N]\n"
     "                            [--rank newest|identifier] [--lookup index|sql]\n"
     "                            [--max-connections-per-address N] [--max-requests-per-address N]\n"
     "                            [--request-deadline SECONDS]\n"
     "                            [--feedback LOCATION] [--feedback-quota BYTES]\n"
+    "       velkor-service keygen --private-key FILE --public-key FILE\n"
     "  --catalog and --feedback take an SQLite file or a postgresql:// URL\n";
 
 namespace {
@@ -34,11 +36,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
   }
   CommandLine line;
   line.verb = args[0];
-  if (line.verb != "import" && line.verb != "serve") {
+  if (line.verb != "import" && line.verb != "serve" && line.verb != "keygen") {
     error = "unknown verb: " + line.verb;
     return false;
   }
   const bool serving = line.verb == "serve";
+  const bool keygen = line.verb == "keygen";
   bool haveListen = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& flag = args[i];
@@ -47,9 +50,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
       return false;
     }
     const std::string& value = args[++i];
-    if (flag == "--catalog") {
+    if (keygen && flag == "--private-key") {
+      line.privateKeyPath = value;
+    } else if (keygen && flag == "--public-key") {
+      line.publicKeyPath = value;
+    } else if (!keygen && flag == "--catalog") {
       line.options.catalogPath = value;
-    } else if (flag == "--packages") {
+    } else if (!keygen && flag == "--packages") {
       line.options.packagesDir = value;
     } else if (serving && flag == "--listen" && value.rfind("unix:", 0) == 0 && value.size() > 5) {
       // A Unix socket, for a proxy on the same machine.
@@ -81,6 +88,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         return false;
       }
       line.options.publicUrl = value;
+    } else if (serving && flag == "--scan-key") {
+      line.options.keys.scan = value;
+    } else if (serving && flag == "--driver-key") {
+      line.options.keys.driver = value;
+    } else if (serving && flag == "--version-key") {
+      line.options.keys.version = value;
     } else if (serving && flag == "--app-dir") {
       line.options.appDir = value;
     } else if (serving && flag == "--threads") {
@@ -135,6 +148,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
       return false;
     }
   }
+  if (keygen) {
+    if (line.privateKeyPath.empty() || line.publicKeyPath.empty()) {
+      error = "--private-key and --public-key are required";
+      return false;
+    }
+    out = std::move(line);
+    return true;
+  }
   if (line.options.catalogPath.empty() || line.options.packagesDir.empty()) {
     error = "--catalog and --packages are required";
     return false;
@@ -145,6 +166,16 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
   }
   if (serving && line.options.host.rfind("unix:", 0) == 0 && line.options.publicUrl.empty()) {
     error = "--listen unix:PATH needs --public-url (the address clients reach the proxy at)";
+    return false;
+  }
+  // The program refuses every answer it acts on that is not signed, so a
+  // service without its keys would only ever be refused.
+  if (serving && (line.options.keys.scan.empty() || line.options.keys.driver.empty())) {
+    error = "--scan-key and --driver-key are required";
+    return false;
+  }
+  if (serving && !line.options.appDir.empty() && line.options.keys.version.empty()) {
+    error = "--app-dir needs --version-key";
     return false;
   }
   out = std::move(line);

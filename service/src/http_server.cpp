@@ -34,6 +34,18 @@ void Answer(httplib::Response& res, int status, const std::string& body,
   res.set_content(body, type);
 }
 
+// Puts a signature into the answer's headers. A purpose the service has a key
+// for but could not sign is a failure of the service, never an unsigned 200.
+void Sign(httplib::Response& res, const AnswerSigning& signing, SignaturePurpose purpose,
+          const std::optional<SignatureHeaders>& headers) {
+  if (headers) {
+    res.set_header(kKeyIdHeader, headers->keyId);
+    res.set_header(kSignatureHeader, headers->signature);
+  } else if (signing.Signs(purpose)) {
+    Answer(res, 500, "answer not signed\n");
+  }
+}
+
 std::string UtcNow() {
   const std::time_t now = std::time(nullptr);
   std::tm parts{};
@@ -174,6 +186,18 @@ std::size_t MaxBodyBytes(const std::string& path) {
   return 0;
 }
 
+// The request's lines telling the running Windows, as it sent them (httplib
+// keeps a value without the blank after the colon): the answers that depend on
+// them are signed over them.
+std::string ToldWindows(const httplib::Request& req) {
+  std::string lines;
+  for (const char* name : {network::kWindowsVersionHeader, network::kWindowsArchitectureHeader,
+                           network::kWindowsProductHeader, network::kWindowsSuiteHeader}) {
+    if (req.has_header(name)) lines += std::string(name) + ": " + req.get_header_value(name) + "\r\n";
+  }
+  return lines;
+}
+
 }  // namespace
 
 struct UpdateService::Impl {
@@ -191,6 +215,7 @@ struct UpdateService::Impl {
   ConnectionPool<FeedbackStore> feedback;
   std::unique_ptr<CatalogFollower> follower;  // with the in-memory index
   GuardedServer server;
+  AnswerSigning signing;
   std::string publicUrl;
   int port = 0;
 
@@ -222,10 +247,14 @@ void UpdateService::Impl::Routes() {
     WithCatalog(res, [&](CatalogReader& catalog, std::int64_t) {
       const ScanOptions scan{RequestSystem(req), options.rank};
       HandlerResult result = HandleScanRequest(req.body, catalog, scan);
-      // The answer is moved, not copied, into the response.
+      // The answer is moved, not copied, into the response; the signature is
+      // over the bytes that leave.
       res.status = result.status;
       res.body = std::move(result.body);
       res.set_header("Content-Type", result.contentType);
+      if (res.status == 200) {
+        Sign(res, signing, SignaturePurpose::kScanAnswer, signing.ScanAnswer(req.body, ToldWindows(req), res.body));
+      }
     });
   });
 
@@ -236,7 +265,11 @@ void UpdateService::Impl::Routes() {
     WithCatalog(res, [&](CatalogReader& catalog, std::int64_t) {
       const std::optional<PackageLocation> location = catalog.FindDriver(key);
       if (!location) return Answer(res, 404, "unknown driver\n");
-      Answer(res, 200, publicUrl + "v1/packages/" + EncodePackageName(location->fileName) + "|" + location->md5);
+      const std::string answer =
+          publicUrl + "v1/packages/" + EncodePackageName(location->fileName) + "|" + location->md5;
+      Answer(res, 200, answer);
+      Sign(res, signing, SignaturePurpose::kDriverAnswer,
+           signing.DriverAnswer(key, req.get_param_value("os"), ToldWindows(req), answer));
     });
   });
 
@@ -274,6 +307,7 @@ void UpdateService::Impl::Routes() {
       return Answer(res, 404, "no version\n");
     }
     Answer(res, 200, file);
+    Sign(res, signing, SignaturePurpose::kVersionFile, signing.VersionFile(file));
   });
 
   server.Get("/v1/app/setup", [this](const httplib::Request& req, httplib::Response& res) {
@@ -300,6 +334,7 @@ UpdateService::~UpdateService() { Stop(); }
 
 bool UpdateService::Bind(std::string& error) {
   Impl& s = *impl_;
+  if (!s.signing.Load(s.options.keys, error)) return false;
   // Open once up front so that a bad catalog or feedback location is reported
   // at start-up.
   if (!s.stores.Acquire(error) || !s.feedback.Acquire(error)) return false;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "answer_signing.hpp"
 #include "connection_guard.hpp"
 #include "feedback_store.hpp"
 #include "scan_handler.hpp"
@@ -31,6 +32,7 @@ struct ServiceOptions {
   OfferLookup lookup = OfferLookup::kIndex;
   int lookIntervalMs = 500;  // how often an SQLite catalog is looked at for a new generation
   ConnectionLimits limits;   // worker threads, per-address cap, deadlines
+  AnswerKeyFiles keys;  // the private keys that sign the answers
 };
 
 class UpdateService {
@@ -40,7 +42,8 @@ class UpdateService {
   UpdateService(const UpdateService&) = delete;
   UpdateService& operator=(const UpdateService&) = delete;
 
-  // Opens the catalog and binds the socket; false with the reason in error.
+  // Reads the signing keys, opens the catalog and binds the socket; false with
+  // the reason in error.
   bool Bind(std::string& error);
   int Port() const;
   const std::string& PublicUrl() const;

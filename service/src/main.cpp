@@ -1,11 +1,12 @@
 // velkor-service: the update service. "import" brings the catalog in line with
 // the packages folder; "serve" answers the client's HTTP requests until SIGINT
-// or SIGTERM.
+// or SIGTERM; "keygen" makes a key pair for signing answers.
 
 #include <csignal>
 #include <iostream>
 #include <thread>
 
+#include "answer_signing.hpp"
 #include "catalog_import.hpp"
 #include "command_line.hpp"
 #include "http_server.hpp"
@@ -26,6 +27,17 @@ int RunImport(const ServiceOptions& options) {
             << summary.unchanged << " unchanged, " << summary.removed << " removed, "
             << summary.failed << " failed; generation " << store->Generation().value_or(-1) << "\n";
   return summary.failed == 0 ? 0 : 1;
+}
+
+int RunKeygen(const CommandLine& line) {
+  std::string error;
+  const std::optional<std::string> keyId = GenerateKeyPair(line.privateKeyPath, line.publicKeyPath, error);
+  if (!keyId) {
+    std::cerr << "velkor-service: " << error << "\n";
+    return 1;
+  }
+  std::cout << "key id " << *keyId << "\n";
+  return 0;
 }
 
 int RunServe(const ServiceOptions& options) {
@@ -70,5 +82,6 @@ int main(int argc, char** argv) {
     std::cerr << "velkor-service: " << error << "\n" << kUsage;
     return 2;
   }
+  if (line.verb == "keygen") return RunKeygen(line);
   return line.verb == "import" ? RunImport(line.options) : RunServe(line.options);
 }

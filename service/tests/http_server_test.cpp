@@ -11,6 +11,7 @@
 #include "http_server.hpp"
 #include "package_fixtures.hpp"
 #include "test_catalog.hpp"
+#include "test_keys.hpp"
 
 namespace velkor::service {
 namespace {
@@ -60,6 +61,7 @@ class Service : public ::testing::Test {
     options.publicUrl = publicUrl;
     options.limits.workerThreads = 4;
     options.lookIntervalMs = 50;
+    options.keys = testing::TestKeyFiles();
     service_ = std::make_unique<UpdateService>(options);
     std::string error;
     ASSERT_TRUE(service_->Bind(error)) << error;
@@ -309,6 +311,56 @@ TEST_F(Service, SelfUpdateFilesAndHealth) {
   EXPECT_EQ(res->status, 404);
 }
 
+TEST_F(Service, AnswersTheProgramActsOnAreSignedForTheirRequest) {
+  using testing::VerifiesWith;
+  const auto scan = client_->Post("/v1/scan", kScan, "text/xml");
+  ASSERT_TRUE(scan && scan->status == 200);
+  EXPECT_EQ(scan->get_header_value(kKeyIdHeader), testing::TestScanKey().keyId);
+  const std::string_view scanParts[] = {kScan, "", scan->body};
+  EXPECT_TRUE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kScanAnswer, scanParts,
+                           scan->get_header_value(kSignatureHeader)));
+
+  // The Windows a request tells is signed as the lines it sent, in their order
+  // (the blank after the colon of each kept, a missing one left out).
+  const httplib::Headers told = {{"Velkor-Windows-Version", "6.1.7601"},
+                                 {"Velkor-Windows-Architecture", "amd64"},
+                                 {"Velkor-Windows-Product-Type", "1"}};
+  const auto toldScan = client_->Post("/v1/scan", told, kScan, "text/xml");
+  ASSERT_TRUE(toldScan && toldScan->status == 200);
+  const std::string_view toldParts[] = {
+      kScan,
+      "Velkor-Windows-Version: 6.1.7601\r\nVelkor-Windows-Architecture: amd64\r\nVelkor-Windows-Product-Type: 1\r\n",
+      toldScan->body};
+  EXPECT_TRUE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kScanAnswer, toldParts,
+                           toldScan->get_header_value(kSignatureHeader)));
+  const std::string_view untoldParts[] = {kScan, "", toldScan->body};
+  EXPECT_FALSE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kScanAnswer, untoldParts,
+                            toldScan->get_header_value(kSignatureHeader)));
+
+  const std::string key = DriverKey();
+  const auto driver = client_->Get(("/v1/driver?id=" + key + "&os=%2D1").c_str());
+  ASSERT_TRUE(driver && driver->status == 200);
+  EXPECT_EQ(driver->get_header_value(kKeyIdHeader), testing::TestDriverKey().keyId);
+  // The query values are signed as the service read them, after decoding.
+  const std::string_view driverParts[] = {key, "-1", "", driver->body};
+  EXPECT_TRUE(VerifiesWith(testing::TestDriverKey().publicKey, SignaturePurpose::kDriverAnswer, driverParts,
+                           driver->get_header_value(kSignatureHeader)));
+
+  const auto version = client_->Get("/v1/app/version");
+  ASSERT_TRUE(version && version->status == 200);
+  EXPECT_EQ(version->get_header_value(kKeyIdHeader), testing::TestVersionKey().keyId);
+  const std::string_view versionParts[] = {version->body};
+  EXPECT_TRUE(VerifiesWith(testing::TestVersionKey().publicKey, SignaturePurpose::kVersionFile, versionParts,
+                           version->get_header_value(kSignatureHeader)));
+
+  // Refusals and the other endpoints carry no signature.
+  for (const auto& res : {client_->Post("/v1/scan", "<newdataset>", "text/xml"), client_->Get("/v1/health"),
+                          client_->Get("/v1/driver?id=unknown&os=4")}) {
+    ASSERT_TRUE(res);
+    EXPECT_FALSE(res->has_header(kSignatureHeader)) << res->status;
+  }
+}
+
 TEST_F(Service, ConcurrentScansGetTheSameAnswer) {
   const std::string expected = client_->Post("/v1/scan", kScan, "text/xml")->body;
   std::vector<std::thread> clients;
@@ -401,9 +453,19 @@ TEST(ServiceCommandLine, Verbs) {
   };
   const Case cases[] = {
       {{"import", "--catalog", "c.db", "--packages", "p"}, true},
-      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "127.0.0.1:8750"}, true},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "127.0.0.1:8750", "--scan-key", "s",
+        "--driver-key", "d"}, true},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "[::1]:8750", "--threads", "4",
-        "--public-url", "https://x/", "--app-dir", "a"}, true},
+        "--public-url", "https://x/", "--app-dir", "a", "--scan-key", "s", "--driver-key", "d",
+        "--version-key", "v"}, true},
+      {{"keygen", "--private-key", "a.key", "--public-key", "a.pub"}, true},
+      {{"keygen", "--private-key", "a.key"}, false},
+      {{"keygen", "--private-key", "a.key", "--public-key", "a.pub", "--catalog", "c.db"}, false},
+      {{"import", "--catalog", "c.db", "--packages", "p", "--scan-key", "s"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--scan-key", "s"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--scan-key", "s", "--driver-key", "d",
+        "--app-dir", "a"}, false},
       {{}, false},
       {{"scan"}, false},
       {{"import", "--catalog", "c.db"}, false},
@@ -417,9 +479,11 @@ TEST(ServiceCommandLine, Verbs) {
       {{"serve", "--catalog", "postgresql://db/velkor", "--packages", "p", "--listen", "unix:/run/v.sock",
         "--public-url", "https://x/", "--lookup", "sql", "--max-connections-per-address", "0",
         "--max-requests-per-address", "4", "--request-deadline", "5", "--feedback", "f.db", "--feedback-quota",
-        "1000000"},
+        "1000000", "--scan-key", "s", "--driver-key", "d"},
        true},
-      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "unix:/run/v.sock"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "unix:/run/v.sock", "--scan-key", "s",
+        "--driver-key", "d"},
+       false},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--lookup", "btree"}, false},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--request-deadline", "0"}, false},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--feedback-quota", "-1"}, false},
@@ -431,9 +495,14 @@ TEST(ServiceCommandLine, Verbs) {
   }
   CommandLine line;
   std::string error;
-  ASSERT_TRUE(ParseCommandLine({"serve", "--catalog", "c", "--packages", "p", "--listen", "[::1]:81"}, line, error));
+  ASSERT_TRUE(ParseCommandLine({"serve", "--catalog", "c", "--packages", "p", "--listen", "[::1]:81", "--scan-key",
+                                "s.key", "--driver-key", "d.key", "--version-key", "v.key"},
+                               line, error));
   EXPECT_EQ(line.options.host, "::1");
   EXPECT_EQ(line.options.port, 81);
+  EXPECT_EQ(line.options.keys.scan, "s.key");
+  EXPECT_EQ(line.options.keys.driver, "d.key");
+  EXPECT_EQ(line.options.keys.version, "v.key");
 }
 
 }  // namespace
