@@ -39,7 +39,9 @@ mkdir -p "$work/run" "$work/nginx"
 "$VELKOR_SERVICE_BINARY" import --catalog "$work/catalog.db" --packages "$VELKOR_SAMPLE_CATALOG/packages" \
   >"$work/import.log" 2>&1 || { cat "$work/import.log"; exit 1; }
 "$VELKOR_SERVICE_BINARY" serve --catalog "$work/catalog.db" --packages "$VELKOR_SAMPLE_CATALOG/packages" \
-  --listen "unix:$work/run/service.sock" --public-url "$url" --threads 4 </dev/null >"$work/serve.log" 2>&1 &
+  --listen "unix:$work/run/service.sock" --public-url "$url" --threads 4 \
+  --scan-key "$VELKOR_SERVICE_KEYS/scan-answer.key" --driver-key "$VELKOR_SERVICE_KEYS/driver-answer.key" \
+  </dev/null >"$work/serve.log" 2>&1 &
 service=$!
 for _ in $(seq 200); do [ -S "$work/run/service.sock" ] && break; sleep 0.05; done
 velkor_nginx_start "$work/nginx" "$port" "$work/run/service.sock" "$work/tls/localhost.pem" "$work/tls/localhost.key"
