@@ -19,6 +19,9 @@ packages=(
   unzip 7zip tzdata
   # RAR test packages (non-free); native extraction figures of the unpack benchmark
   rar unrar
+  # the service's PostgreSQL store and its throw-away test server, nginx in front
+  # with TLS, signing keys of the test builds and test certificates (openssl)
+  libpq-dev postgresql nginx openssl
 )
 
 sudo=""

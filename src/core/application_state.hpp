@@ -54,6 +54,12 @@ class CApplicationState : public OperationHost, public WorkingFolders {
   bool m_bShowRescan = false;
   bool m_bShowLastScan = false;
   bool m_bMessageBoxOpen = false;
+  // The routes into the install: the confirmation is about one row
+  // (m_bInstallSingle), and the backup goes on with the install (the
+  // back-up-all flag). A download-all run with packages clears the first and
+  // sets the second.
+  bool m_bInstallSingle = false;
+  bool m_bBackupAll = false;
   // Written by a worker, read by the UI thread: a whole integer each time.
   volatile long m_bOperationInProgress = 0;
 

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "app/velkorctl/verb_download.hpp"
 #include "app/velkorctl/verb_inventory.hpp"
 #include "app/velkorctl/verb_lookup.hpp"
 #include "app/velkorctl/verb_scan.hpp"
@@ -50,6 +51,8 @@ const Verb kVerbs[] = {
      L"match an answer of the update service to the devices", RunMatch},
     {L"scan", L"scan [--yes|--no] [--for-backup] [--json]",
      L"scan this machine with the update service and store the results", RunScan},
+    {L"download", L"download [--all | --device N ...] [--yes|--no] [--json]",
+     L"scan, then download and verify the packages of the out-of-date devices", RunDownload},
     {L"settings", L"settings [--json|reset|set NAME VALUE]", L"show or change the settings, folders and lists", RunSettings},
     {L"sysinfo", L"sysinfo [--json]", L"print the machine summary and the program version", RunSysinfo},
 };
@@ -64,8 +67,9 @@ int RunHelp(const Args& args, const Console& console) {
     if (line.size() < 28) line.resize(28, L' ');
     console.Out(line + L"  " + verb.summary + L"\n");
   }
-  console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error; scan also: 3 update service\n"
-              L"unreachable, 4 Network.dll missing, 130 stopped by Ctrl+C\n");
+  console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error; scan and download also: 3 update\n"
+              L"service unreachable, 4 Network.dll missing, 130 stopped by Ctrl+C; download also:\n"
+              L"5 a chosen package could not be downloaded and verified\n");
   return kExitOk;
 }
 
