@@ -81,8 +81,8 @@ void ChyperlinkBtn::Draw(const DRAWITEMSTRUCT& item) {
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, color);
   // A link that does not fit its box ends in an ellipsis, never a cut letter.
-  const UINT format = centred_ ? FittingTextFormat(item.hDC, rect, DT_CENTER | DT_VCENTER)
-                               : (DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+  const UINT format = centred_ ? FittingTextFormat(item.hDC, rect, text, DT_CENTER | DT_VCENTER)
+                               : FittingTextFormat(item.hDC, rect, text, DT_LEFT | DT_VCENTER, TextLines::One);
   DrawTextW(item.hDC, text, -1, &rect, format);
 }
 

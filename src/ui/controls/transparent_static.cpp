@@ -66,7 +66,7 @@ void CTransparentStatic2::Paint() {
   UINT alignment = DT_LEFT;
   if ((style & SS_TYPEMASK) == SS_CENTER) alignment = DT_CENTER;
   if ((style & SS_TYPEMASK) == SS_RIGHT) alignment = DT_RIGHT;
-  DrawTextW(dc, text, -1, &client, FittingTextFormat(dc, client, alignment));
+  DrawTextW(dc, text, -1, &client, FittingTextFormat(dc, client, text, alignment));
   }
   EndPaint(hwnd(), &paint);
 }

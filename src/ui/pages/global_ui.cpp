@@ -65,7 +65,7 @@ void DrawPageText(HDC dc, const PageFonts& fonts, const std::wstring& text, RECT
   const SelectedObject selected(dc, chosen);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, color);
-  const UINT format = FittingTextFormat(dc, rect, DT_LEFT | DT_TOP);
+  const UINT format = FittingTextFormat(dc, rect, text, DT_LEFT | DT_TOP);
   const int passes = thick ? 2 : 1;
   for (int i = 0; i < passes; ++i) {
     RECT copy = rect;

@@ -15,6 +15,7 @@
 #include "ui/controls/fancy_list_ctrl.hpp"
 #include "ui/controls/hyperlink_button.hpp"
 #include "ui/controls/picture_buttons.hpp"
+#include "ui/controls/text_fit.hpp"
 #include "ui/controls/transparent_static.hpp"
 #include "ui/controls/tree_x_ctrl.hpp"
 #include "ui/pages/global_ui.hpp"
@@ -118,6 +119,30 @@ class UiControls : public testing::Test {
   HWND host_ = nullptr;
   std::vector<std::unique_ptr<TestPage>> pages_;
 };
+
+// Text in a box of fixed size: whole, or ending in an ellipsis, never half a
+// line; a count a pixel wider than its narrow label is not turned into "...".
+TEST_F(UiControls, TextInAFixedBoxReadsWholeOrEndsInAnEllipsis) {
+  const WindowDc screen(nullptr);
+  UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+  UniqueGdiObject font(CreateFontW(-11, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma"));
+  const SelectedObject selected(dc.get(), font.get());
+  SIZE count{};
+  GetTextExtentPoint32W(dc.get(), L"22", 2, &count);
+  const RECT narrow{0, 0, count.cx - 1, 15};
+  const RECT status{0, 0, 220, 20};
+  const RECT tall{0, 0, 220, 60};
+  const std::wstring lastScan = L"Last Scan: December 10, 2026 10:27:17 AM and then some more words";
+  EXPECT_EQ(FittingTextFormat(dc.get(), narrow, L"22", DT_LEFT) & (DT_END_ELLIPSIS | DT_SINGLELINE),
+            static_cast<UINT>(DT_SINGLELINE));
+  EXPECT_EQ(FittingTextFormat(dc.get(), status, lastScan, DT_LEFT) & (DT_END_ELLIPSIS | DT_SINGLELINE | DT_WORDBREAK),
+            static_cast<UINT>(DT_END_ELLIPSIS | DT_SINGLELINE));
+  EXPECT_EQ(FittingTextFormat(dc.get(), tall, lastScan, DT_LEFT) & (DT_WORDBREAK | DT_EDITCONTROL | DT_SINGLELINE),
+            static_cast<UINT>(DT_WORDBREAK | DT_EDITCONTROL));
+  EXPECT_EQ(FittingTextFormat(dc.get(), tall, lastScan, DT_LEFT, TextLines::One) & DT_SINGLELINE,
+            static_cast<UINT>(DT_SINGLELINE));
+}
 
 TEST_F(UiControls, PageControlsSitAtTheirPixelPlaces) {
   struct Place {
