@@ -54,6 +54,9 @@ class CApplicationState : public OperationHost, public WorkingFolders {
   bool m_bShowRescan = false;
   bool m_bShowLastScan = false;
   bool m_bMessageBoxOpen = false;
+  // The back-up-all flag: the backup page's box sets it (every device of the
+  // inventory is backed up); the routes into the install set it too.
+  bool m_bBackupAll = false;
   // Written by a worker, read by the UI thread: a whole integer each time.
   volatile long m_bOperationInProgress = 0;
 

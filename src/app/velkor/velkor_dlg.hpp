@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup_parts_win.hpp"
+#include "backup/backup_run.hpp"
 #include "core/application_state.hpp"
 #include "core/flow_host.hpp"
 #include "core/window_dispatcher.hpp"
@@ -23,6 +25,7 @@
 #include "ui/controls/class_images.hpp"
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/controls/tray_icon.hpp"
+#include "ui/pages/backup_page.hpp"
 #include "ui/pages/home_page.hpp"
 #include "ui/pages/overlay.hpp"
 #include "ui/pages/page_navigator.hpp"
@@ -101,6 +104,8 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   CXTTrayIcon m_TrayIcon;
   std::unique_ptr<WinScanParts> m_ScanParts;
   std::unique_ptr<ScanRun> m_ScanRun;
+  std::unique_ptr<WinBackupParts> m_BackupParts;
+  std::unique_ptr<BackupRun> m_BackupRun;
 
  protected:
   void SetCloseEnabled(bool enabled) override;
@@ -125,6 +130,7 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   void Exit();
   void OnResultPageVisibility(bool visible);
   void CreateScanRun();
+  void CreateBackupRun();
   void ShowDriverDetails(std::int32_t device);
   void Paint();
   // Keys that must never reach the window's dialogs; true when discarded.

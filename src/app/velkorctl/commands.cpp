@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "app/velkorctl/verb_backup.hpp"
 #include "app/velkorctl/verb_inventory.hpp"
 #include "app/velkorctl/verb_lookup.hpp"
 #include "app/velkorctl/verb_scan.hpp"
@@ -50,6 +51,9 @@ const Verb kVerbs[] = {
      L"match an answer of the update service to the devices", RunMatch},
     {L"scan", L"scan [--yes|--no] [--for-backup] [--json]",
      L"scan this machine with the update service and store the results", RunScan},
+    {L"backup", L"backup [--all | --device N ...] [--json]",
+     L"back up the drivers of this machine's devices into a dated archive", RunBackup},
+    {L"backups", L"backups [--json]", L"list the backup archives with their entry counts", RunBackups},
     {L"settings", L"settings [--json|reset|set NAME VALUE]", L"show or change the settings, folders and lists", RunSettings},
     {L"sysinfo", L"sysinfo [--json]", L"print the machine summary and the program version", RunSysinfo},
 };
@@ -65,7 +69,7 @@ int RunHelp(const Args& args, const Console& console) {
     console.Out(line + L"  " + verb.summary + L"\n");
   }
   console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error; scan also: 3 update service\n"
-              L"unreachable, 4 Network.dll missing, 130 stopped by Ctrl+C\n");
+              L"unreachable, 4 Network.dll missing; scan and backup: 130 stopped by Ctrl+C\n");
   return kExitOk;
 }
 

@@ -15,6 +15,7 @@ enum ExitCode : int {
   kExitUsage = 2,
   kExitUnreachable = 3,     // scan: the update service could not be reached
   kExitNetworkMissing = 4,  // scan: Network.dll is missing beside velkorctl.exe
+  kExitStopped = 130,       // as a shell reports a program ended by Ctrl+C
 };
 
 // Runs the command line (without the program name); returns the exit code.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/velkorctl/commands.hpp"
+#include "app/velkorctl/ctrl_c_scope.hpp"
 #include "app/velkorctl/engine_start.hpp"
 #include "app/velkorctl/report_printing.hpp"
 #include "app/velkorctl/verb_scan.hpp"
@@ -25,7 +26,6 @@
 namespace velkor::ctl {
 namespace {
 
-constexpr int kExitStopped = 130;  // as a shell reports a program ended by Ctrl+C
 constexpr std::size_t kDeviceLineWidth = 78;
 
 // The scan page on a console: status lines and messages as lines, the current
@@ -117,52 +117,16 @@ BOOL WINAPI StopRunOnCtrlC(DWORD event) {
   return TRUE;
 }
 
-class CtrlCStopsRun {
- public:
-  explicit CtrlCStopsRun(CtrlCTarget& target) {
-    g_target = &target;
-    ::SetConsoleCtrlHandler(StopRunOnCtrlC, TRUE);
-  }
-  ~CtrlCStopsRun() {
-    ::SetConsoleCtrlHandler(StopRunOnCtrlC, FALSE);
-    g_target = nullptr;
-  }
-  CtrlCStopsRun(const CtrlCStopsRun&) = delete;
-  CtrlCStopsRun& operator=(const CtrlCStopsRun&) = delete;
-};
 
 }  // namespace
 
-int RunScan(const std::vector<std::wstring>& args, const Console& console) {
-  bool answerYes = false;
-  bool forBackup = false;
-  bool json = false;
-  for (const std::wstring& arg : args) {
-    if (arg == L"--yes") {
-      answerYes = true;
-    } else if (arg == L"--no") {
-      answerYes = false;
-    } else if (arg == L"--for-backup") {
-      forBackup = true;
-    } else if (arg == L"--json") {
-      json = true;
-    } else {
-      console.Err(L"velkorctl: unknown option '" + arg + L"' for 'scan' (see 'velkorctl help')\n");
-      return kExitUsage;
-    }
-  }
-
-  const std::unique_ptr<CApplicationState> app = StartEngine();
-  CUpdateService network;
-  network.Load(GetProgramModuleFolder());
-
+int RunScanOnConsole(const ConsoleScanOptions& options, const Console& console, const CUpdateService& network,
+                     CApplicationState& app, ScanResult& scan) {
   // The elevated instance runs the same command; it is an administrator, so
   // it is not asked again.
   RelaunchCommand relaunch;
   relaunch.program = GetProgramModulePath();
-  relaunch.parameters = L"scan";
-  if (forBackup) relaunch.parameters += L" --for-backup";
-  if (json) relaunch.parameters += L" --json";
+  relaunch.parameters = options.relaunchParameters;
   relaunch.waitForExit = true;
   WinScanParts parts(network, relaunch);
 
@@ -170,15 +134,14 @@ int RunScan(const std::vector<std::wstring>& args, const Console& console) {
   // console's application state has no window to disable) and starts the
   // stop thread for Ctrl+C.
   Win32WorkerThreads threads;
-  FlowHost host(*app, &TheDriverScannerApp(), threads);
-  ScanResult scan;
-  ConsoleScanView view(console, answerYes);
+  FlowHost host(app, &TheDriverScannerApp(), threads);
+  ConsoleScanView view(console, options.answerYes);
   ScanRun run(view, parts, scan, host.Stop());
-  run.m_bScanForBackup = forBackup;
+  run.m_bScanForBackup = options.forBackup;
   ScanOutcome outcome;
   {
     CtrlCTarget target{&host, &run, &view};
-    const CtrlCStopsRun ctrlC(target);
+    const CtrlCScope<CtrlCTarget> ctrlC(g_target, target, StopRunOnCtrlC);
     outcome.threw = !host.RunHere([&] { return run.Run(outcome); });
   }
   view.FinishLine();
@@ -199,20 +162,50 @@ int RunScan(const std::vector<std::wstring>& args, const Console& console) {
     console.Err(L"velkorctl: the device scan failed: no device list could be read\n");
     return kExitFailure;
   }
-  if (forBackup) {
+  if (options.forBackup) return kExitOk;
+  if (outcome.networkMissing) return kExitNetworkMissing;
+  if (outcome.connectionFailed) return kExitUnreachable;
+  if (!scan.m_strLastScan.empty()) {
+    console.Err(L"Scan started " + scan.m_strLastScan + L"(took " + scan.m_strScanDuration + L"), " +
+                scan.m_strScanTotal + L" devices\n");
+  }
+  return kExitOk;
+}
+
+int RunScan(const std::vector<std::wstring>& args, const Console& console) {
+  ConsoleScanOptions options;
+  bool json = false;
+  for (const std::wstring& arg : args) {
+    if (arg == L"--yes") {
+      options.answerYes = true;
+    } else if (arg == L"--no") {
+      options.answerYes = false;
+    } else if (arg == L"--for-backup") {
+      options.forBackup = true;
+    } else if (arg == L"--json") {
+      json = true;
+    } else {
+      console.Err(L"velkorctl: unknown option '" + arg + L"' for 'scan' (see 'velkorctl help')\n");
+      return kExitUsage;
+    }
+  }
+  options.relaunchParameters = L"scan";
+  if (options.forBackup) options.relaunchParameters += L" --for-backup";
+  if (json) options.relaunchParameters += L" --json";
+
+  const std::unique_ptr<CApplicationState> app = StartEngine();
+  CUpdateService network;
+  network.Load(GetProgramModuleFolder());
+  ScanResult scan;
+  const int code = RunScanOnConsole(options, console, network, *app, scan);
+  if (code != kExitOk) return code;
+  if (options.forBackup) {
     if (json) {
       console.OutBytes(WriteInventoryJson(scan.m_Devices, static_cast<std::size_t>(scan.m_nDeviceCount)));
     } else {
       PrintDeviceTable(scan.m_Devices, scan.m_nDeviceCount, console);
     }
     return kExitOk;
-  }
-  if (outcome.networkMissing) return kExitNetworkMissing;
-  if (outcome.connectionFailed) return kExitUnreachable;
-
-  if (!scan.m_strLastScan.empty()) {
-    console.Err(L"Scan started " + scan.m_strLastScan + L"(took " + scan.m_strScanDuration + L"), " +
-                scan.m_strScanTotal + L" devices\n");
   }
   PrintUpdates(scan.m_Devices, scan.m_nDeviceCount, scan.Updates(), scan.m_nUpdateCount, scan.m_UpdateList, json,
                console);
