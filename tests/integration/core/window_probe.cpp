@@ -19,6 +19,9 @@
 //   window_probe tree-items TITLE ID     items of the visible page's tree ID, depth
 //                                        first: "depth<TAB>check state<TAB>item data<TAB>text"
 //   window_probe tree-click TITLE ID TEXT  click the check box of the first item with TEXT
+//   window_probe page-visible TITLE ID   1 when control ID of the visible page shows, else 0
+//   window_probe page-press TITLE ID     click button ID of the visible page without
+//                                        waiting for what the click starts (a message box)
 //   window_probe start-limited COMMAND-LINE  runs the command as a user without
 //                                        administrator rights (the Administrators
 //                                        group for deny only), waits for it and
@@ -426,8 +429,9 @@ int wmain(int argc, wchar_t** argv) {
     DeleteObject(region);
     return 0;
   }
-  if ((verb == L"click" || verb == L"page-click" || verb == L"page-text" || verb == L"page-enabled" ||
-       verb == L"page-checked") && argc > 3) {
+  if ((verb == L"click" || verb == L"page-click" || verb == L"page-press" || verb == L"page-text" ||
+       verb == L"page-enabled" || verb == L"page-checked" || verb == L"page-visible") &&
+      argc > 3) {
     HWND parent = verb == L"click" ? window : VisiblePage(window);
     HWND control = parent != nullptr ? GetDlgItem(parent, ControlId(argv[3])) : nullptr;
     if (control == nullptr) return 1;
@@ -435,6 +439,8 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"page-enabled") Print(std::to_wstring(IsWindowEnabled(control) ? 1 : 0));
     if (verb == L"page-checked") Print(std::to_wstring(SendMessageW(control, BM_GETCHECK, 0, 0)));
     if (verb == L"click" || verb == L"page-click") SendMessageW(control, BM_CLICK, 0, 0);
+    if (verb == L"page-press") PostMessageW(control, BM_CLICK, 0, 0);
+    if (verb == L"page-visible") Print(std::to_wstring(IsWindowVisible(control) ? 1 : 0));
     return 0;
   }
   if (verb == L"visible" && argc > 3) {
