@@ -99,18 +99,23 @@ void CBackupDlg::OnShown(bool visible) {
 void CBackupDlg::FillTree() {
   SendMessageW(m_Tree.hwnd(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   if (m_Links.deviceCount <= 0) return;
-  // Only the devices carry their class's picture.
-  const HTREEITEM root =
-      m_Tree.InsertItem(GetComputerNameText().c_str(), nullptr, kUnchecked, kNoDevice, I_IMAGENONE);
+  // The tree keeps room for a picture before every item's text, so every
+  // level gets one: the computer's class for the root, and for a class the
+  // picture of its first device (the class key's GUID, as the devices have).
+  const auto imageOf = [this](std::wstring_view classGuid) {
+    return m_Links.classImages != nullptr ? m_Links.classImages->IndexOf(classGuid) : -1;
+  };
+  const HTREEITEM root = m_Tree.InsertItem(GetComputerNameText().c_str(), nullptr, kUnchecked, kNoDevice,
+                                           imageOf(kComputerClassGuid));
   for (const BackupTreeClass& group : GroupDevicesByClass(m_Links.devices, m_Links.deviceCount)) {
-    const HTREEITEM classItem =
-        m_Tree.InsertItem(group.classDescription.c_str(), root, kUnchecked, kNoDevice, I_IMAGENONE);
+    const auto deviceImage = [&](std::int32_t number) {
+      return imageOf(ClassGuidOfDriverKey(m_Links.devices[static_cast<std::size_t>(number)].DriverKey));
+    };
+    const HTREEITEM classItem = m_Tree.InsertItem(group.classDescription.c_str(), root, kUnchecked, kNoDevice,
+                                                  deviceImage(group.devices.front()));
     for (const std::int32_t number : group.devices) {
       const DeviceRecord& device = m_Links.devices[static_cast<std::size_t>(number)];
-      const int image = m_Links.classImages != nullptr
-                            ? m_Links.classImages->IndexOf(ClassGuidOfDriverKey(device.DriverKey))
-                            : -1;
-      m_Tree.InsertItem(device.Name.c_str(), classItem, kUnchecked, number, image);
+      m_Tree.InsertItem(device.Name.c_str(), classItem, kUnchecked, number, deviceImage(number));
     }
     SendMessageW(m_Tree.hwnd(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(classItem));
   }
