@@ -87,3 +87,35 @@ function(velkor_version_resource target description original_name)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
   target_sources(${target} PRIVATE ${rc})
 endfunction()
+
+# Places a file beside each program of the build (velkor, velkorctl) the way the
+# setup places it beside the installed program: one copy per destination,
+# relative to the program's folder, renewed whenever the file changes. The
+# target TARGET makes the copies; building a program brings them along.
+#   velkor_place_beside_programs(TARGET FILE file DEPENDS deps... DESTINATIONS rel/path...)
+function(velkor_place_beside_programs target)
+  cmake_parse_arguments(P "" "FILE" "DEPENDS;DESTINATIONS" ${ARGN})
+  set(copies "")
+  foreach(program velkorctl velkor)
+    if(NOT TARGET ${program})
+      continue()
+    endif()
+    get_target_property(program_dir ${program} BINARY_DIR)
+    foreach(destination IN LISTS P_DESTINATIONS)
+      set(copy ${program_dir}/${destination})
+      get_filename_component(copy_dir ${copy} DIRECTORY)
+      add_custom_command(OUTPUT ${copy}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${copy_dir}
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${P_FILE} ${copy}
+        DEPENDS ${P_DEPENDS}
+        VERBATIM)
+      list(APPEND copies ${copy})
+    endforeach()
+  endforeach()
+  add_custom_target(${target} ALL DEPENDS ${copies})
+  foreach(program velkorctl velkor)
+    if(TARGET ${program})
+      add_dependencies(${program} ${target})
+    endif()
+  endforeach()
+endfunction()

@@ -38,7 +38,7 @@ display=()
 [ -n "${DISPLAY:-}" ] || display=(xvfb-run -a -s "-screen 0 1024x768x24")
 shot="$build/demo/result_page.png"
 mkdir -p "$build/demo"
-"${display[@]}" "$prefix_tool" private demo bash -c '
+"${display[@]}" env VELKOR_KEEP_PREFIX=1 "$prefix_tool" private demo bash -c '
   set -euo pipefail
   source tests/integration/scan/service_fixture.sh
   run="$VELKOR_WINE_RUN"

@@ -4,6 +4,7 @@
 // generic compatible ID usb\class_09, so some lookups sort many rows. It also
 // writes the 60-device scan request that the load driver sends.
 //   velkor_catalog_generator CATALOG REQUEST_FILE [PACKAGES]
+// CATALOG is an SQLite file or a postgresql:// URL.
 
 #include <chrono>
 #include <cstdio>
@@ -103,20 +104,19 @@ int main(int argc, char** argv) {
     std::cerr << "cannot open " << argv[1] << ": " << error << "\n";
     return 1;
   }
-  ExecuteSql(store->Handle(), "PRAGMA synchronous=OFF;");
   constexpr int kBatch = 5000;
   for (int first = 0; first < packages; first += kBatch) {
-    if (!store->Begin()) return 1;
-    for (int i = first; i < first + kBatch && i < packages; ++i) {
-      if (!store->AddPackageRows(MakePackage(i), 0)) {
-        std::cerr << "insert failed at package " << i << "\n";
-        store->Rollback();
-        return 1;
-      }
+    std::vector<CatalogPackage> batch;
+    for (int i = first; i < first + kBatch && i < packages; ++i) batch.push_back(MakePackage(i));
+    if (!store->StorePackages(batch, 0, error)) {
+      std::cerr << "storing packages from " << first << " failed: " << error << "\n";
+      return 1;
     }
-    if (!store->Commit()) return 1;
   }
-  ExecuteSql(store->Handle(), "ANALYZE;");
+  if (!store->PublishGeneration(error)) {
+    std::cerr << "cannot publish the catalog: " << error << "\n";
+    return 1;
+  }
   std::ofstream(argv[2], std::ios::binary) << MakeRequest(packages);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::cout << "catalog: " << store->PackageCount() << " packages, " << store->IdCount() << " IDs in "

@@ -1,7 +1,10 @@
 #pragma once
 // One HTTP(S) exchange with the update service over WinINet. Certificates are
-// validated in full (no ignore flags), the user's proxy settings apply, nothing
-// is cached, and answers larger than the caller's bound are refused.
+// validated in full (no ignore flags), plain HTTP goes only to this machine,
+// redirects are followed by us and only to the same scheme and host, the
+// user's proxy settings apply, nothing is cached, every call has an overall
+// deadline besides the time-out of each operation, and answers larger than the
+// caller's bound are refused.
 
 #include <cstddef>
 #include <string>
@@ -16,6 +19,15 @@ struct HttpTimeouts {
   unsigned long connectMs = 10000;
   unsigned long sendMs = 30000;
   unsigned long receiveMs = 60000;
+  unsigned long overallMs = 120000;  // the whole call, redirects included
+};
+
+// A 200 answer: its body and the values of the signature headers (empty when
+// the answer has none, or has one twice).
+struct HttpAnswer {
+  std::string body;
+  std::string keyId;
+  std::string signature;
 };
 
 class HttpClient {
@@ -25,18 +37,17 @@ class HttpClient {
   // Header lines (each ending in CR LF, ASCII) sent with every request.
   void AddHeaders(std::string_view lines);
 
-  // POST body to path; true with the body of a 200 answer.
+  // POST body to path; true with a 200 answer.
   bool Post(const ServiceAddress& address, std::wstring_view path, std::string_view contentType,
-            std::string_view body, std::size_t maxAnswer, std::string& answer) const;
-  // GET path (which may carry a query); true with the body of a 200 answer.
-  bool Get(const ServiceAddress& address, std::wstring_view path, std::size_t maxAnswer,
-           std::string& answer) const;
+            std::string_view body, std::size_t maxAnswer, HttpAnswer& answer) const;
+  // GET path (which may carry a query); true with a 200 answer.
+  bool Get(const ServiceAddress& address, std::wstring_view path, std::size_t maxAnswer, HttpAnswer& answer) const;
 
  private:
-  bool Exchange(const ServiceAddress& address, const wchar_t* verb, std::wstring_view path,
-                std::string_view contentType, std::string_view body, std::size_t maxAnswer,
-                std::string& answer) const;
+  struct Call;
+  bool Exchange(Call& call, HttpAnswer& answer) const;
 
+  HttpTimeouts timeouts_;
   UniqueInternetHandle session_;
   std::wstring extraHeaders_;
 };

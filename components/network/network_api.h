@@ -29,3 +29,8 @@ enum NetworkOrdinal : WORD {
 
 // Length of the server buffer in characters, terminator included.
 inline constexpr size_t kServerBufferChars = 260;
+
+// The fallback host the program passes when "FallbackHost" names none; the
+// component keeps the scheme, port and path of its configured service. An
+// elevated component falls back to the machine's choice, or to this one.
+inline constexpr wchar_t kDefaultFallbackHost[] = L"update2.velkor-brenn.com";

@@ -7,8 +7,13 @@
 // The scan and the driver lookup carry the running Windows in headers of their
 // own (system_headers.hpp).
 //
-// Texts travel as UTF-8. No exception leaves the component: a failure is a
-// FALSE result.
+// Texts travel as UTF-8. The scan answer and the driver lookup answer decide
+// what is downloaded and installed with administrator rights: each is handed
+// to the program only with a valid signature of the service over the request
+// (the running Windows it reported included) and the answer (docs/protocol.md,
+// "Signed answers"); any other answer is a failed call, as if the service could
+// not be reached. No exception leaves the component: a failure is a FALSE
+// result.
 
 #include <windows.h>
 
@@ -16,6 +21,7 @@
 #include <new>
 #include <string>
 
+#include "answer_keys.hpp"
 #include "base/utf.hpp"
 #include "http_client_win.hpp"
 #include "network_api.h"
@@ -30,18 +36,8 @@ constexpr size_t kMaxScanAnswer = 32u << 20;   // 1024 devices with several offe
 constexpr size_t kMaxLookupAnswer = 64u << 10; // one URL and one MD5
 constexpr size_t kMaxDocumentChars = 16u << 20;
 
-// The service to call: the configured one for an empty server text, the same
-// scheme, port and path on the named host otherwise.
 bool ChooseAddress(const wchar_t* server, ServiceAddress& address) {
-  address = ConfiguredServiceAddress();
-  if (server == nullptr) return true;
-  const size_t length = wcsnlen(server, kServerBufferChars);
-  if (length == kServerBufferChars) return false;  // not terminated inside its buffer
-  if (length == 0) return true;
-  const std::wstring_view host(server, length);
-  if (!IsValidHostName(host)) return false;
-  address = WithHost(address, host);
-  return true;
+  return ChooseServiceAddress(server, ThisProcessElevation(), address);
 }
 
 bool TextOf(const wchar_t* text, std::wstring& out) {
@@ -52,11 +48,12 @@ bool TextOf(const wchar_t* text, std::wstring& out) {
   return true;
 }
 
-// A client that tells the service which Windows asks, so that it can offer
-// what Windows would install here (the scan and the driver lookup).
-HttpClient TellingClient() {
+// A client that tells the service which Windows asks (the header lines
+// `windows`), so that it can offer what Windows would install here (the scan
+// and the driver lookup). The service signs its answer over the same lines.
+HttpClient TellingClient(const std::string& windows) {
   HttpClient client;
-  client.AddHeaders(FormatWindowsHeaders(RunningWindows()));
+  client.AddHeaders(windows);
   return client;
 }
 
@@ -84,13 +81,16 @@ extern "C" BOOL WINAPI ScanLookup(wchar_t* server, const wchar_t* request,
     ServiceAddress address;
     std::wstring document;
     if (!ChooseAddress(server, address) || !TextOf(request, document)) return FALSE;
-    std::string body;
-    if (!TellingClient().Post(address, RequestPath(address, L"v1/scan"),
-                           "application/xml; charset=utf-8", velkor::ToUtf8(document),
-                           kMaxScanAnswer, body)) {
+    const std::string request = velkor::ToUtf8(document);
+    const std::string windows = FormatWindowsHeaders(RunningWindows());
+    HttpAnswer received;
+    if (!TellingClient(windows).Post(address, RequestPath(address, L"v1/scan"), "application/xml; charset=utf-8",
+                                     request, kMaxScanAnswer, received)) {
       return FALSE;
     }
-    return HandOut(body, answer);
+    const std::string_view parts[] = {request, windows, received.body};
+    if (!IsSignedAnswer(velkor::SignaturePurpose::kScanAnswer, parts, received)) return FALSE;
+    return HandOut(received.body, answer);
   } catch (...) {
     return FALSE;
   }
@@ -112,8 +112,14 @@ extern "C" BOOL WINAPI DriverLookup(wchar_t* server,
     }
     const std::wstring path = RequestPath(address, L"v1/driver") + L"?id=" + EncodeQueryValue(id) +
                               L"&os=" + EncodeQueryValue(os);
-    std::string body;
-    if (!TellingClient().Get(address, path, kMaxLookupAnswer, body)) return FALSE;
+    const std::string windows = FormatWindowsHeaders(RunningWindows());
+    HttpAnswer received;
+    if (!TellingClient(windows).Get(address, path, kMaxLookupAnswer, received)) return FALSE;
+    const std::string idText = velkor::ToUtf8(id);
+    const std::string osText = velkor::ToUtf8(os);
+    const std::string_view parts[] = {idText, osText, windows, received.body};
+    if (!IsSignedAnswer(velkor::SignaturePurpose::kDriverAnswer, parts, received)) return FALSE;
+    std::string body = std::move(received.body);
     // Exactly one line "URL|MD5"; a trailing line end is tolerated.
     while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
     if (body.find('|') == std::string::npos || body.find_first_of("\r\n") != std::string::npos) {
@@ -129,11 +135,12 @@ extern "C" BOOL WINAPI SendFeedback(const wchar_t* document) {
   try {
     std::wstring text;
     if (!TextOf(document, text)) return FALSE;
-    const ServiceAddress address = ConfiguredServiceAddress();
-    std::string body;
-    return HttpClient().Post(address, RequestPath(address, L"v1/feedback"),
-                             "application/xml; charset=utf-8", velkor::ToUtf8(text),
-                             kMaxLookupAnswer, body)
+    // The program only thanks the user for an accepted report, so the answer
+    // needs no signature.
+    const ServiceAddress address = ConfiguredServiceAddress(ThisProcessElevation());
+    HttpAnswer received;
+    return HttpClient().Post(address, RequestPath(address, L"v1/feedback"), "application/xml; charset=utf-8",
+                             velkor::ToUtf8(text), kMaxLookupAnswer, received)
                ? TRUE
                : FALSE;
   } catch (...) {

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <vector>
 
+#include "network_api.h"
 #include "platform/unique_handle.hpp"
 
 namespace velkor::network {
@@ -32,21 +34,84 @@ bool ReadString(HKEY root, const wchar_t* valueName, std::wstring& value) {
   return true;
 }
 
+// TokenElevation and its record are Vista's; declared here so that the XP
+// build can ask for them, and Windows XP answers that it does not know them.
+constexpr int kTokenElevationClass = 20;
+struct TokenElevationRecord {
+  DWORD TokenIsElevated;
+};
+
+bool TokenIsLocalSystem(HANDLE token) {
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  if (size == 0 || size > 4096) return false;
+  std::vector<BYTE> buffer(size);
+  if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return false;
+  BYTE system[SECURITY_MAX_SID_SIZE];
+  DWORD systemSize = sizeof(system);
+  if (!CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize)) return false;
+  return EqualSid(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, system) != FALSE;
+}
+
+class TokenElevation final : public ProcessElevation {
+ public:
+  bool IsElevatedOrSystem() const override {
+    UniqueKernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+      token.release();
+      return true;
+    }
+    if (TokenIsLocalSystem(token.get())) return true;
+    TokenElevationRecord elevation{};
+    DWORD size = 0;
+    if (GetTokenInformation(token.get(), static_cast<TOKEN_INFORMATION_CLASS>(kTokenElevationClass), &elevation,
+                            sizeof(elevation), &size)) {
+      return elevation.TokenIsElevated != 0;
+    }
+    // Windows XP does not know the class: no elevation there. Any other
+    // failure leaves the question open, and the narrower answer holds.
+    return GetLastError() != ERROR_INVALID_PARAMETER;
+  }
+};
+
 }  // namespace
 
-std::wstring ReadProductSetting(const wchar_t* valueName) {
+const ProcessElevation& ThisProcessElevation() {
+  static const TokenElevation elevation;
+  return elevation;
+}
+
+std::wstring ReadProductSetting(const wchar_t* valueName, const ProcessElevation& elevation) {
   std::wstring value;
-  if (ReadString(HKEY_CURRENT_USER, valueName, value) && !value.empty()) return value;
+  if (!elevation.IsElevatedOrSystem() && ReadString(HKEY_CURRENT_USER, valueName, value) && !value.empty()) {
+    return value;
+  }
   if (ReadString(HKEY_LOCAL_MACHINE, valueName, value)) return value;
   return {};
 }
 
-ServiceAddress ConfiguredServiceAddress() {
-  const std::wstring configured = ReadProductSetting(L"ServiceUrl");
+ServiceAddress ConfiguredServiceAddress(const ProcessElevation& elevation) {
+  const std::wstring configured = ReadProductSetting(L"ServiceUrl", elevation);
   if (!configured.empty()) {
     if (auto address = ParseServiceUrl(configured)) return *address;
   }
   return *ParseServiceUrl(kDefaultServiceUrl);
+}
+
+bool ChooseServiceAddress(const wchar_t* server, const ProcessElevation& elevation, ServiceAddress& address) {
+  address = ConfiguredServiceAddress(elevation);
+  if (server == nullptr) return true;
+  const size_t length = wcsnlen(server, kServerBufferChars);
+  if (length == kServerBufferChars) return false;  // not terminated inside its buffer
+  if (length == 0) return true;
+  std::wstring host(server, length);
+  if (!IsValidHostName(host)) return false;
+  if (elevation.IsElevatedOrSystem()) {
+    host = ReadProductSetting(L"FallbackHost", elevation);
+    if (!IsValidHostName(host)) host = kDefaultFallbackHost;
+  }
+  address = WithHost(address, host);
+  return true;
 }
 
 }  // namespace velkor::network

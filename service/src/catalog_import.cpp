@@ -95,6 +95,16 @@ void ApplySidecar(const Sidecar& sidecar, CatalogDriver& driver) {
   for (const CatalogId& id : driver.ids) driver.osMask |= id.osMask;
 }
 
+// Tells the serving nodes that the catalog changed, once, at the end.
+void Publish(CatalogStore& store, ImportSummary& summary, std::ostream& log) {
+  if (summary.added + summary.updated + summary.removed == 0) return;
+  std::string error;
+  if (!store.PublishGeneration(error)) {
+    log << "error: the catalog changed but its new generation could not be published: " << error << "\n";
+    summary.failed++;
+  }
+}
+
 }  // namespace
 
 std::vector<bool> PackageReleases(const CatalogPackage& package) {
@@ -269,6 +279,7 @@ ImportSummary ImportCatalog(CatalogStore& store, const fs::path& packagesDir, st
     log << "error: walking " << packagesDir.string() << ": " << error.message() << "\n";
     summary.failed++;
     // A walk that broke off must not take the unseen packages out of the catalog.
+    Publish(store, summary, log);
     return summary;
   }
   for (const std::string& name : store.PackageNames()) {
@@ -278,6 +289,7 @@ ImportSummary ImportCatalog(CatalogStore& store, const fs::path& packagesDir, st
       summary.removed++;
     }
   }
+  Publish(store, summary, log);
   return summary;
 }
 

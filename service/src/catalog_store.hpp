@@ -1,17 +1,21 @@
 #pragma once
-// The driver catalog in one SQLite file: packages, the drivers (INF files) inside
-// them, the IDs each driver lists with the systems it serves them to, and the
-// feedback reports. Texts are UTF-8. One CatalogStore is one connection: use it
-// from one thread at a time (the HTTP server keeps a pool of them).
+// The driver catalog: packages, the drivers (INF files) inside them, and the IDs
+// each driver lists with the systems it serves them to. Texts are UTF-8.
+//
+// Two stores keep it: an SQLite file (the embedded default) and a PostgreSQL
+// database that many serving nodes share (`--catalog postgresql://...`). One
+// CatalogStore is one connection: use it from one thread at a time (the HTTP
+// server keeps a pool of them). What serving needs is CatalogReader, which the
+// in-memory offer index answers as well.
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "offer_source.hpp"
-#include "sqlite_handle.hpp"
 
 namespace velkor::service {
 
@@ -19,7 +23,7 @@ struct CatalogId {
   std::string key;     // lower case
   std::string listed;  // as the INF lists it
   std::uint32_t osMask = 0;
-  std::string rule;    // RuleText of the systems it serves; empty: by osMask alone
+  std::string rule = {};  // RuleText of the systems it serves; empty: by osMask alone
   bool asHardwareId = false;
 };
 
@@ -59,57 +63,79 @@ struct PackageLocation {
   std::string md5;
 };
 
-struct FeedbackReport {
-  std::string receivedAt;  // UTC, ISO 8601
-  std::string remote;
-  std::string osid;
-  std::string email;
-  std::string problemType;
-  std::string content;
-  std::string document;
+// The whole catalog as an index is built from it, read in one snapshot: every
+// driver with its answer fields, then every ID row. Views stay valid for the
+// call only.
+struct SnapshotDriver {
+  std::int64_t driverId = 0;
+  std::string_view packageFile;
+  OfferDriver fields;
+};
+struct SnapshotId {
+  std::string_view key;
+  std::string_view listed;
+  std::int64_t driverId = 0;
+  std::uint32_t osMask = 0;
+  std::string_view rule;
+  bool asHardwareId = false;
+  std::string_view date;        // YYYY-MM-DD, the driver's
+  std::string_view versionKey;  // VersionSortKey of the driver's version
+};
+class SnapshotSink {
+ public:
+  virtual ~SnapshotSink() = default;
+  virtual void Driver(const SnapshotDriver& driver) = 0;
+  virtual void Id(const SnapshotId& id) = 0;
 };
 
-class CatalogStore : public OfferSource {
+// What the HTTP endpoints read.
+class CatalogReader : public OfferSource {
  public:
-  // Opens (creating when missing) the catalog at path; ":memory:" for a private
-  // in-memory catalog. Null with the reason in error when it cannot be opened.
-  static std::unique_ptr<CatalogStore> Open(const std::string& path, std::string& error);
+  virtual std::optional<PackageLocation> FindDriver(const std::string& catalogKey) = 0;
+  virtual bool HasPackage(const std::string& fileName) = 0;
+  virtual std::int64_t PackageCount() = 0;
+};
+
+class CatalogStore : public CatalogReader {
+ public:
+  // Opens the catalog at location, creating its tables when missing: a
+  // "postgresql://" or "postgres://" URL, else an SQLite file (":memory:" for a
+  // private in-memory one). Null with the reason in error when it cannot be
+  // opened.
+  static std::unique_ptr<CatalogStore> Open(const std::string& location, std::string& error);
+
+  // False once the connection broke; a pool then drops it.
+  virtual bool Usable() const { return true; }
 
   // Import side.
-  std::optional<PackageStamp> FindStamp(const std::string& fileName);
-  std::vector<std::string> PackageNames();
-  // Replaces everything known about the package in one transaction.
+  virtual std::optional<PackageStamp> FindStamp(const std::string& fileName) = 0;
+  virtual std::vector<std::string> PackageNames() = 0;
+  // Replaces everything known about each package, all of them in one
+  // transaction (a bulk load passes many; an import one at a time).
+  virtual bool StorePackages(const std::vector<CatalogPackage>& packages, std::int64_t importedAt,
+                             std::string& error) = 0;
   bool StorePackage(const CatalogPackage& package, std::int64_t importedAt, std::string& error);
-  // The same without a transaction of its own, for bulk loads that wrap many
-  // packages in one (Begin/Commit).
-  bool AddPackageRows(const CatalogPackage& package, std::int64_t importedAt);
-  bool RemovePackage(const std::string& fileName);
-  bool Begin();
-  bool Commit();
-  void Rollback();
+  virtual bool RemovePackage(const std::string& fileName) = 0;
+  // Ends an import that changed the catalog: the generation goes up by one and
+  // serving nodes rebuild their index from it.
+  virtual bool PublishGeneration(std::string& error) = 0;
 
-  // Serving side.
-  bool WalkCandidates(const std::string& id, const std::string& installedDate,
-                      std::uint32_t legacyMask, const CandidateVisitor& visit) override;
-  std::optional<OfferDriver> DriverFields(std::int64_t driverId) override;
-  std::optional<PackageLocation> FindDriver(const std::string& catalogKey);
-  bool HasPackage(const std::string& fileName);
-  std::int64_t PackageCount();
-  std::int64_t IdCount();
-  bool StoreFeedback(const FeedbackReport& report);
-  std::vector<FeedbackReport> Feedback();
-
-  sqlite3* Handle() const { return db_.get(); }
-
- private:
-  explicit CatalogStore(SqliteConnection db) : db_(std::move(db)) {}
-  bool Prepare(std::string& error);
-  static bool UpgradeSchema(sqlite3* db, std::string& error);
-
-  SqliteConnection db_;
-  Statement findStamp_, packageNames_, deletePackage_, insertPackage_, insertDriver_, insertId_;
-  Statement walkCandidates_, driverFields_, findDriver_, hasPackage_, packageCount_, idCount_;
-  Statement insertFeedback_, listFeedback_;
+  // Serving side, besides CatalogReader.
+  virtual std::int64_t IdCount() = 0;
+  // The number of imports published; none when it cannot be read.
+  virtual std::optional<std::int64_t> Generation() = 0;
+  // The catalog of one generation, for an index; false with the reason when it
+  // cannot be read. generation is the one read.
+  virtual bool ReadSnapshot(SnapshotSink& sink, std::int64_t& generation, std::string& error) = 0;
+  // Whether this connection is told of publications (PostgreSQL's LISTEN): from
+  // the first call on, WaitForGeneration waits for them. A store that cannot be
+  // told (SQLite, written by another process) is looked at again after a while
+  // by its reader.
+  virtual bool ListenForGenerations() { return false; }
+  // Waits at most timeoutMs for a publication; true when one was told.
+  virtual bool WaitForGeneration(int /*timeoutMs*/) { return false; }
 };
+
+bool IsPostgresLocation(std::string_view location);
 
 }  // namespace velkor::service

@@ -7,12 +7,15 @@
 #include <chrono>
 #include <ctime>
 #include <fstream>
+#include <iostream>
 #include <system_error>
 
 #include "base/text.hpp"
 #include "base/utf.hpp"
 #include "byte_range.hpp"
 #include "package_names.hpp"
+#include "catalog_follower.hpp"
+#include "feedback_store.hpp"
 #include "scan_handler.hpp"
 #include "store_pool.hpp"
 #include "system_headers.hpp"
@@ -29,6 +32,18 @@ void Answer(httplib::Response& res, int status, const std::string& body,
             const char* type = kText) {
   res.status = status;
   res.set_content(body, type);
+}
+
+// Puts a signature into the answer's headers. A purpose the service has a key
+// for but could not sign is a failure of the service, never an unsigned 200.
+void Sign(httplib::Response& res, const AnswerSigning& signing, SignaturePurpose purpose,
+          const std::optional<SignatureHeaders>& headers) {
+  if (headers) {
+    res.set_header(kKeyIdHeader, headers->keyId);
+    res.set_header(kSignatureHeader, headers->signature);
+  } else if (signing.Signs(purpose)) {
+    Answer(res, 500, "answer not signed\n");
+  }
 }
 
 std::string UtcNow() {
@@ -154,49 +169,119 @@ std::optional<WindowsSystem> RequestSystem(const httplib::Request& req) {
                            reported->productType, reported->suiteMask);
 }
 
+// The client's address: the peer's, or, on the Unix socket (where only the
+// proxy on this machine connects), what the proxy says in X-Real-IP.
+std::string ClientAddress(const httplib::Request& req) {
+  if (!req.remote_addr.empty()) return req.remote_addr;
+  const std::string told = req.get_header_value("X-Real-IP");
+  if (told.size() > 45 || told.find_first_not_of("0123456789abcdefABCDEF.:") != std::string::npos) return {};
+  return told;
+}
+
+// The largest body each endpoint reads; bodies announced larger are refused
+// before they are read.
+std::size_t MaxBodyBytes(const std::string& path) {
+  if (path == "/v1/scan") return kMaxScanBodyBytes;
+  if (path == "/v1/feedback") return kMaxFeedbackBytes;
+  return 0;
+}
+
+// The request's lines telling the running Windows, as it sent them (httplib
+// keeps a value without the blank after the colon): the answers that depend on
+// them are signed over them.
+std::string ToldWindows(const httplib::Request& req) {
+  std::string lines;
+  for (const char* name : {network::kWindowsVersionHeader, network::kWindowsArchitectureHeader,
+                           network::kWindowsProductHeader, network::kWindowsSuiteHeader}) {
+    if (req.has_header(name)) lines += std::string(name) + ": " + req.get_header_value(name) + "\r\n";
+  }
+  return lines;
+}
+
 }  // namespace
 
 struct UpdateService::Impl {
-  explicit Impl(ServiceOptions o) : options(std::move(o)), stores(options.catalogPath) {}
+  explicit Impl(ServiceOptions o)
+      : options(std::move(o)),
+        stores([location = options.catalogPath](std::string& error) { return CatalogStore::Open(location, error); }),
+        feedback([location = options.feedbackPath.empty() ? options.catalogPath : options.feedbackPath,
+                  quota = options.feedbackQuota](std::string& error) {
+          return FeedbackStore::Open(location, quota, error);
+        }),
+        server(options.limits) {}
 
   ServiceOptions options;
-  StorePool stores;
-  httplib::Server server;
+  ConnectionPool<CatalogStore> stores;
+  ConnectionPool<FeedbackStore> feedback;
+  std::unique_ptr<CatalogFollower> follower;  // with the in-memory index
+  GuardedServer server;
+  AnswerSigning signing;
   std::string publicUrl;
   int port = 0;
 
   void Routes();
+  // Runs read with the catalog the answers come from: the current index, or a
+  // store connection; answers 503 when there is none.
+  template <typename Read>
+  void WithCatalog(httplib::Response& res, Read read);
 };
 
+template <typename Read>
+void UpdateService::Impl::WithCatalog(httplib::Response& res, Read read) {
+  if (follower) {
+    // Held for the whole request: a newer index swapped in meanwhile waits.
+    const std::shared_ptr<OfferIndex> index = follower->Current();
+    read(static_cast<CatalogReader&>(*index), index->Stats().generation);
+    return;
+  }
+  std::string error;
+  ConnectionPool<CatalogStore>::Lease store = stores.Acquire(error);
+  if (!store) return Answer(res, 503, "catalog unavailable\n");
+  read(static_cast<CatalogReader&>(*store), store->Generation().value_or(-1));
+}
+
 void UpdateService::Impl::Routes() {
+  server.LimitBodies(MaxBodyBytes);
+
   server.Post("/v1/scan", [this](const httplib::Request& req, httplib::Response& res) {
-    std::string error;
-    StorePool::Lease store = stores.Acquire(error);
-    if (!store) return Answer(res, 503, "catalog unavailable\n");
-    const ScanOptions scan{RequestSystem(req), options.rank};
-    const HandlerResult result = HandleScanRequest(req.body, *store, scan);
-    Answer(res, result.status, result.body, result.contentType.c_str());
+    WithCatalog(res, [&](CatalogReader& catalog, std::int64_t) {
+      const ScanOptions scan{RequestSystem(req), options.rank};
+      HandlerResult result = HandleScanRequest(req.body, catalog, scan);
+      // The answer is moved, not copied, into the response; the signature is
+      // over the bytes that leave.
+      res.status = result.status;
+      res.body = std::move(result.body);
+      res.set_header("Content-Type", result.contentType);
+      if (res.status == 200) {
+        Sign(res, signing, SignaturePurpose::kScanAnswer, signing.ScanAnswer(req.body, ToldWindows(req), res.body));
+      }
+    });
   });
 
   server.Get("/v1/driver", [this](const httplib::Request& req, httplib::Response& res) {
     const std::string key = req.get_param_value("id");
     if (key.empty() || key.size() > kMaxQueryValueBytes) return Answer(res, 400, "missing id\n");
     // "os" is accepted for the client's sake; the key already names one driver.
-    std::string error;
-    StorePool::Lease store = stores.Acquire(error);
-    if (!store) return Answer(res, 503, "catalog unavailable\n");
-    const std::optional<PackageLocation> location = store->FindDriver(key);
-    if (!location) return Answer(res, 404, "unknown driver\n");
-    Answer(res, 200, publicUrl + "v1/packages/" + EncodePackageName(location->fileName) + "|" + location->md5);
+    WithCatalog(res, [&](CatalogReader& catalog, std::int64_t) {
+      const std::optional<PackageLocation> location = catalog.FindDriver(key);
+      if (!location) return Answer(res, 404, "unknown driver\n");
+      const std::string answer =
+          publicUrl + "v1/packages/" + EncodePackageName(location->fileName) + "|" + location->md5;
+      Answer(res, 200, answer);
+      Sign(res, signing, SignaturePurpose::kDriverAnswer,
+           signing.DriverAnswer(key, req.get_param_value("os"), ToldWindows(req), answer));
+    });
   });
 
   server.Get(R"(/v1/packages/(.+))", [this](const httplib::Request& req, httplib::Response& res) {
     const std::string name = req.matches[1];
     if (!IsSafePackageName(name)) return Answer(res, 404, "not found\n");
-    std::string error;
-    StorePool::Lease store = stores.Acquire(error);
-    if (!store) return Answer(res, 503, "catalog unavailable\n");
-    if (!store->HasPackage(name)) return Answer(res, 404, "not found\n");
+    bool known = false;
+    WithCatalog(res, [&](CatalogReader& catalog, std::int64_t) {
+      known = catalog.HasPackage(name);
+      if (!known) Answer(res, 404, "not found\n");
+    });
+    if (!known) return;
     const fs::path file = ResolveInside(options.packagesDir, name);
     if (file.empty()) return Answer(res, 404, "not found\n");
     ServeFile(req, res, file, PackageContentType(name));
@@ -207,10 +292,12 @@ void UpdateService::Impl::Routes() {
     FeedbackReport report;
     if (!ReadFeedback(req.body, report)) return Answer(res, 400, "malformed feedback\n");
     report.receivedAt = UtcNow();
-    report.remote = req.remote_addr;
+    report.remote = ClientAddress(req);
     std::string error;
-    StorePool::Lease store = stores.Acquire(error);
-    if (!store || !store->StoreFeedback(report)) return Answer(res, 503, "feedback not stored\n");
+    ConnectionPool<FeedbackStore>::Lease store = feedback.Acquire(error);
+    const FeedbackResult result = store ? store->Store(report) : FeedbackResult::kFailed;
+    if (result == FeedbackResult::kOverQuota) return Answer(res, 507, "feedback quota reached\n");
+    if (result != FeedbackResult::kStored) return Answer(res, 503, "feedback not stored\n");
     Answer(res, 200, "stored\n");
   });
 
@@ -220,6 +307,7 @@ void UpdateService::Impl::Routes() {
       return Answer(res, 404, "no version\n");
     }
     Answer(res, 200, file);
+    Sign(res, signing, SignaturePurpose::kVersionFile, signing.VersionFile(file));
   });
 
   server.Get("/v1/app/setup", [this](const httplib::Request& req, httplib::Response& res) {
@@ -229,11 +317,14 @@ void UpdateService::Impl::Routes() {
   });
 
   server.Get("/v1/health", [this](const httplib::Request&, httplib::Response& res) {
-    std::string error;
-    StorePool::Lease store = stores.Acquire(error);
-    if (!store) return Answer(res, 503, "{\"status\":\"catalog unavailable\"}\n", "application/json");
-    Answer(res, 200, "{\"status\":\"ok\",\"packages\":" + std::to_string(store->PackageCount()) + "}\n",
-           "application/json");
+    res.status = 503;
+    res.set_content("{\"status\":\"catalog unavailable\"}\n", "application/json");
+    WithCatalog(res, [&](CatalogReader& catalog, std::int64_t generation) {
+      Answer(res, 200,
+             "{\"status\":\"ok\",\"packages\":" + std::to_string(catalog.PackageCount()) +
+                 ",\"generation\":" + std::to_string(generation) + "}\n",
+             "application/json");
+    });
   });
 }
 
@@ -243,26 +334,48 @@ UpdateService::~UpdateService() { Stop(); }
 
 bool UpdateService::Bind(std::string& error) {
   Impl& s = *impl_;
-  // Open once up front so that a bad catalog path is reported at start-up.
-  if (!s.stores.Acquire(error)) return false;
-  const int threads = s.options.threads > 0 ? s.options.threads : 1;
-  s.server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
+  if (!s.signing.Load(s.options.keys, error)) return false;
+  // Open once up front so that a bad catalog or feedback location is reported
+  // at start-up.
+  if (!s.stores.Acquire(error) || !s.feedback.Acquire(error)) return false;
+  if (s.options.lookup == OfferLookup::kIndex) {
+    s.follower = std::make_unique<CatalogFollower>(
+        s.options.catalogPath, [](const std::string& line) { std::cout << "velkor-service: " << line << std::endl; },
+        s.options.lookIntervalMs);
+    if (!s.follower->Start(error)) {
+      error = "cannot index the catalog: " + error;
+      s.follower.reset();
+      return false;
+    }
+  }
   s.server.set_payload_max_length(kMaxScanBodyBytes);
-  s.server.set_read_timeout(10, 0);
-  s.server.set_write_timeout(30, 0);
-  s.server.set_keep_alive_timeout(5);
   s.Routes();
-  if (s.options.port == 0) {
+  if (s.options.host.rfind("unix:", 0) == 0) {
+    // A socket left by an earlier run is replaced; anything else is not.
+    const fs::path socket = s.options.host.substr(5);
+    std::error_code ignored;
+    if (fs::is_socket(socket, ignored)) fs::remove(socket, ignored);
+    s.server.set_address_family(AF_UNIX);
+    s.port = s.server.bind_to_port(socket.string(), 80) ? 0 : -1;
+    // The proxy runs as a user of its own; the folder decides who may connect.
+    using P = fs::perms;
+    if (s.port == 0) {
+      fs::permissions(socket, P::owner_read | P::owner_write | P::group_read | P::group_write | P::others_read |
+                                  P::others_write, ignored);
+    }
+  } else if (s.options.port == 0) {
     s.port = s.server.bind_to_any_port(s.options.host);
   } else if (s.server.bind_to_port(s.options.host, s.options.port)) {
     s.port = s.options.port;
   } else {
     s.port = -1;
   }
-  if (s.port <= 0) {
-    error = "cannot listen on " + s.options.host + ":" + std::to_string(s.options.port);
+  if (s.port < 0 || (s.port == 0 && s.options.host.rfind("unix:", 0) != 0)) {
+    error = "cannot listen on " + s.options.host;
+    if (s.options.host.rfind("unix:", 0) != 0) error += ':' + std::to_string(s.options.port);
     return false;
   }
+  s.server.WidenBacklog(1024);
   s.publicUrl = s.options.publicUrl.empty()
                     ? "http://" + (s.options.host.find(':') != std::string::npos ? "[" + s.options.host + "]" : s.options.host) +
                           ":" + std::to_string(s.port) + "/"
@@ -274,6 +387,11 @@ bool UpdateService::Bind(std::string& error) {
 int UpdateService::Port() const { return impl_->port; }
 const std::string& UpdateService::PublicUrl() const { return impl_->publicUrl; }
 bool UpdateService::Run() { return impl_->server.listen_after_bind(); }
-void UpdateService::Stop() { impl_->server.stop(); }
+
+void UpdateService::Stop() {
+  impl_->server.StopGuard();
+  impl_->server.stop();
+  if (impl_->follower) impl_->follower->Stop();
+}
 
 }  // namespace velkor::service

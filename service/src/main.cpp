@@ -1,11 +1,12 @@
 // velkor-service: the update service. "import" brings the catalog in line with
 // the packages folder; "serve" answers the client's HTTP requests until SIGINT
-// or SIGTERM.
+// or SIGTERM; "keygen" makes a key pair for signing answers.
 
 #include <csignal>
 #include <iostream>
 #include <thread>
 
+#include "answer_signing.hpp"
 #include "catalog_import.hpp"
 #include "command_line.hpp"
 #include "http_server.hpp"
@@ -24,8 +25,19 @@ int RunImport(const ServiceOptions& options) {
   const ImportSummary summary = ImportCatalog(*store, options.packagesDir, std::cout);
   std::cout << "import: " << summary.added << " added, " << summary.updated << " updated, "
             << summary.unchanged << " unchanged, " << summary.removed << " removed, "
-            << summary.failed << " failed\n";
+            << summary.failed << " failed; generation " << store->Generation().value_or(-1) << "\n";
   return summary.failed == 0 ? 0 : 1;
+}
+
+int RunKeygen(const CommandLine& line) {
+  std::string error;
+  const std::optional<std::string> keyId = GenerateKeyPair(line.privateKeyPath, line.publicKeyPath, error);
+  if (!keyId) {
+    std::cerr << "velkor-service: " << error << "\n";
+    return 1;
+  }
+  std::cout << "key id " << *keyId << "\n";
+  return 0;
 }
 
 int RunServe(const ServiceOptions& options) {
@@ -44,8 +56,9 @@ int RunServe(const ServiceOptions& options) {
     std::cerr << "velkor-service: " << error << "\n";
     return 1;
   }
-  std::cout << "velkor-service: listening on " << options.host << ":" << service.Port()
-            << ", public URL " << service.PublicUrl() << std::endl;
+  std::cout << "velkor-service: listening on " << options.host;
+  if (options.host.rfind("unix:", 0) != 0) std::cout << ':' << service.Port();
+  std::cout << ", public URL " << service.PublicUrl() << std::endl;
   std::thread watcher([&service, signals] {
     int received = 0;
     sigwait(&signals, &received);
@@ -69,5 +82,6 @@ int main(int argc, char** argv) {
     std::cerr << "velkor-service: " << error << "\n" << kUsage;
     return 2;
   }
+  if (line.verb == "keygen") return RunKeygen(line);
   return line.verb == "import" ? RunImport(line.options) : RunServe(line.options);
 }

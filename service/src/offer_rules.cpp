@@ -1,6 +1,9 @@
 #include "offer_rules.hpp"
 
+#include <algorithm>
 #include <set>
+
+#include "base/utf.hpp"
 
 #include "base/text.hpp"
 
@@ -63,32 +66,73 @@ std::string VersionSortKey(std::wstring_view version) {
   return key;
 }
 
-std::vector<std::wstring> RequestIds(std::wstring_view matchingIds) {
-  std::vector<std::wstring> ids;
-  std::set<std::wstring> seen;
-  for (const std::wstring& piece : SplitText(matchingIds, L'|')) {
-    std::wstring id = AsciiToLower(Trim(piece));
-    if (id.empty() || !seen.insert(id).second) continue;
+namespace {
+
+bool IsUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+bool IsBlankByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+}  // namespace
+
+std::vector<std::string> RequestIds(std::string_view matchingIds) {
+  // Rare text that is not UTF-8 is read the way the rest of the service reads
+  // it (malformed bytes as U+FFFD); the common case is scanned once.
+  std::string cleaned;
+  if (!IsUtf8(matchingIds)) {
+    cleaned = ToUtf8(FromUtf8(matchingIds));
+    matchingIds = cleaned;
+  }
+  std::vector<std::string> ids;
+  std::size_t start = 0;
+  while (start <= matchingIds.size() && ids.size() < kMaxIdsPerDevice) {
+    std::size_t end = matchingIds.find('|', start);
+    if (end == std::string_view::npos) end = matchingIds.size();
+    std::string_view piece = matchingIds.substr(start, end - start);
+    start = end + 1;
+    while (!piece.empty() && IsBlankByte(piece.front())) piece.remove_prefix(1);
+    while (!piece.empty() && IsBlankByte(piece.back())) piece.remove_suffix(1);
+    if (piece.empty()) continue;
+    std::string id(piece);
+    for (char& c : id) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    // At most a few hundred: a scan of them is cheaper than a set.
+    if (std::any_of(ids.begin(), ids.end(), [&](const std::string& known) { return known == id; })) continue;
     ids.push_back(std::move(id));
-    if (ids.size() == kMaxIdsPerDevice) break;
   }
   return ids;
 }
 
-std::wstring ClientDriverDate(std::wstring_view isoDate) {
-  const std::vector<std::wstring> parts = SplitText(isoDate, L'-');
-  if (parts.size() != 3) return std::wstring(isoDate);
-  auto unpadded = [](const std::wstring& part) {
-    const std::size_t first = part.find_first_not_of(L'0');
-    return first == std::wstring::npos ? std::wstring(L"0") : part.substr(first);
+void AppendClientDriverDate(std::string& out, std::string_view isoDate) {
+  if (isoDate.size() != 10 || isoDate[4] != '-' || isoDate[7] != '-') {
+    out += isoDate;
+    return;
+  }
+  auto unpadded = [&](std::string_view part) {
+    const std::size_t first = part.find_first_not_of('0');
+    out += first == std::string_view::npos ? std::string_view("0") : part.substr(first);
   };
-  return unpadded(parts[1]) + L"-" + unpadded(parts[2]) + L"-" + parts[0];
+  unpadded(isoDate.substr(5, 2));
+  out += '-';
+  unpadded(isoDate.substr(8, 2));
+  out += '-';
+  out += isoDate.substr(0, 4);
 }
 
-std::wstring ClientInfPath(std::wstring_view archivePath) {
-  std::wstring path = L"Extract\\";
-  for (wchar_t c : archivePath) path += (c == L'/') ? L'\\' : c;
-  return path;
+void AppendClientInfPath(std::string& out, std::string_view archivePath) {
+  out += "Extract\\";
+  for (char c : archivePath) out += c == '/' ? '\\' : c;
 }
 
 }  // namespace velkor::service

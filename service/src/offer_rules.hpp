@@ -30,18 +30,20 @@ std::wstring ReadRequestDate(std::wstring_view text);
 // missing ones 0) as ten digits. Non-digit text in a part ends that part.
 std::string VersionSortKey(std::wstring_view version);
 
-// The device's IDs to look up: the "|"-separated list trimmed, lower-cased,
-// without empty pieces and duplicates, in list order, at most kMaxIdsPerDevice.
-std::vector<std::wstring> RequestIds(std::wstring_view matchingIds);
+// The device's IDs to look up (UTF-8): the "|"-separated list trimmed of
+// blanks, lower-cased (ASCII letters only), without empty pieces and
+// duplicates, in list order, at most kMaxIdsPerDevice. Bytes that are not UTF-8
+// read as U+FFFD, as everywhere else.
+std::vector<std::string> RequestIds(std::string_view matchingIds);
 
 // The answer's infdate: the catalog's YYYY-MM-DD date written as Windows writes
 // a driver date in the registry (M-D-YYYY), the form the client already holds
-// for its installed drivers.
-std::wstring ClientDriverDate(std::wstring_view isoDate);
+// for its installed drivers. Appended to out.
+void AppendClientDriverDate(std::string& out, std::string_view isoDate);
 
-// The answer's infpath for an INF inside a package: "Extract\" and the archive
-// path with backslashes. The client keeps what follows "extract\", so the INF's
-// own folders survive whatever they are called.
-std::wstring ClientInfPath(std::wstring_view archivePath);
+// The answer's infpath for an INF inside a package (UTF-8): "Extract\" and the
+// archive path with backslashes. The client keeps what follows "extract\", so
+// the INF's own folders survive whatever they are called. Appended to out.
+void AppendClientInfPath(std::string& out, std::string_view archivePath);
 
 }  // namespace velkor::service

@@ -54,8 +54,9 @@ class OfferSource {
   // False when the catalog could not be read.
   virtual bool WalkCandidates(const std::string& id, const std::string& installedDate,
                               std::uint32_t legacyMask, const CandidateVisitor& visit) = 0;
-  // The answer's fields of a driver a walk gave; none when it is gone.
-  virtual std::optional<OfferDriver> DriverFields(std::int64_t driverId) = 0;
+  // The answer's fields of a driver a walk gave, into out (its strings reused);
+  // false when it is gone.
+  virtual bool DriverFields(std::int64_t driverId, OfferDriver& out) = 0;
 };
 
 }  // namespace velkor::service

@@ -5,6 +5,7 @@
 #include <climits>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "base/text.hpp"
@@ -19,28 +20,44 @@ namespace {
 struct ScanDevice {
   long long driverId = 0;
   int osid = -1;
-  std::wstring date;  // YYYY-MM-DD or empty
-  std::vector<std::wstring> ids;
+  std::string date;  // YYYY-MM-DD or empty
+  std::vector<std::string> ids;
 };
 
 HandlerResult BadRequest(const char* reason) {
   return HandlerResult{400, "text/plain; charset=utf-8", std::string(reason) + "\n"};
 }
 
-bool NameIs(const tinyxml2::XMLElement* element, std::wstring_view name) {
-  return AsciiEqualsNoCase(FromUtf8(element->Name()), name);
+HandlerResult TooMuch(const char* reason) {
+  return HandlerResult{413, "text/plain; charset=utf-8", std::string(reason) + "\n"};
 }
 
-// The text of the first child element of that name (any letter case), trimmed;
-// empty when there is none or it holds elements instead of text.
-std::wstring ChildText(const tinyxml2::XMLElement* parent, std::wstring_view name) {
+// Element names compare in any letter case (ASCII; name is lower case).
+bool NameIs(const tinyxml2::XMLElement* element, std::string_view name) {
+  const char* text = element->Name();
+  for (char expected : name) {
+    char c = *text++;
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != expected) return false;
+  }
+  return *text == '\0';
+}
+
+// The text of the first child element of that name (any letter case), as it
+// stands (UTF-8); empty when there is none or it holds elements instead of text.
+std::string_view ChildUtf8(const tinyxml2::XMLElement* parent, std::string_view name) {
   for (const tinyxml2::XMLElement* child = parent->FirstChildElement(); child != nullptr;
        child = child->NextSiblingElement()) {
     if (!NameIs(child, name)) continue;
     const char* text = child->GetText();
-    return text ? Trim(FromUtf8(text)) : std::wstring();
+    return text ? std::string_view(text) : std::string_view();
   }
   return {};
+}
+
+// The same, trimmed, as UTF-16 (for the short fields the rules read so).
+std::wstring ChildText(const tinyxml2::XMLElement* parent, std::string_view name) {
+  return Trim(FromUtf8(ChildUtf8(parent, name)));
 }
 
 // A device number: decimal digits only, within the 32-bit range.
@@ -56,30 +73,32 @@ bool ReadDeviceNumber(const std::wstring& text, long long& value) {
   return true;
 }
 
-void AppendElement(std::string& out, const char* name, std::string_view value) {
+void AppendElement(std::string& out, std::string_view name, std::string_view value) {
+  out += '<';
+  out += name;
   if (value.empty()) {
-    out += '<';
-    out += name;
     out += "/>\r\n";
     return;
   }
-  out += '<';
-  out += name;
   out += '>';
-  out += EscapeXmlText(value);
+  AppendEscapedXmlText(out, value);
   out += "</";
   out += name;
   out += ">\r\n";
 }
 
-void AppendRecord(std::string& out, long long driverId, const Offer& offer) {
+void AppendRecord(std::string& out, std::string& scratch, long long driverId, const Offer& offer) {
   const OfferDriver& d = offer.driver;
   out += "<Table>\r\n";
   AppendElement(out, "driverid", std::to_string(driverId));
   AppendElement(out, "hardwareidentifier", offer.listedId);
   AppendElement(out, "hardwareid", d.catalogKey);
-  AppendElement(out, "infdate", ToUtf8(ClientDriverDate(FromUtf8(d.date))));
-  AppendElement(out, "infpath", ToUtf8(ClientInfPath(FromUtf8(d.infPath))));
+  scratch.clear();
+  AppendClientDriverDate(scratch, d.date);
+  AppendElement(out, "infdate", scratch);
+  scratch.clear();
+  AppendClientInfPath(scratch, d.infPath);
+  AppendElement(out, "infpath", scratch);
   AppendElement(out, "version", d.version);
   AppendElement(out, "isSpecificCase", d.isSpecificCase ? "1" : "0");
   AppendElement(out, "md5", d.md5);
@@ -104,23 +123,19 @@ class SystemFilter {
   RuleJudge* judge_;
 };
 
-// The first serving driver of the walk: the newest.
-std::optional<Offer> NewestOffer(OfferSource& offers, const std::string& id, const SystemFilter& filter,
-                                 const std::string& installedDate, bool& error) {
+// The first serving driver of the walk: the newest. Fills offer (its strings
+// reused from call to call); false when no driver serves.
+bool NewestOffer(OfferSource& offers, const std::string& id, const SystemFilter& filter,
+                 const std::string& installedDate, Offer& offer, bool& error) {
   std::optional<std::int64_t> chosen;
-  std::string listed;
-  const bool read = offers.WalkCandidates(id, installedDate, filter.LegacyMask(),
-                                          [&](const OfferCandidate& c) {
-                                            if (!filter.Serves(c)) return true;
-                                            chosen = c.driverId;
-                                            listed = std::string(c.listedId);
-                                            return false;
-                                          });
+  const bool read = offers.WalkCandidates(id, installedDate, filter.LegacyMask(), [&](const OfferCandidate& c) {
+    if (!filter.Serves(c)) return true;
+    chosen = c.driverId;
+    offer.listedId.assign(c.listedId);
+    return false;
+  });
   if (!read) error = true;
-  if (!chosen) return std::nullopt;
-  std::optional<OfferDriver> driver = offers.DriverFields(*chosen);
-  if (!driver) return std::nullopt;
-  return Offer{std::move(listed), std::move(*driver)};
+  return chosen && offers.DriverFields(*chosen, offer.driver);
 }
 
 struct RankedCandidate {
@@ -133,7 +148,7 @@ struct RankedCandidate {
 // ranked by the earliest of the device's IDs it lists; each ID's record is its
 // best-ranked driver, drivers of equal rank in offer order.
 bool IdentifierRankedOffers(OfferSource& offers, const ScanDevice& device, const SystemFilter& filter,
-                            const std::string& installedDate, std::vector<std::optional<Offer>>& out) {
+                            std::vector<std::optional<Offer>>& out) {
   std::vector<std::vector<RankedCandidate>> byId(device.ids.size());
   struct Rank {
     std::size_t position;
@@ -142,7 +157,7 @@ bool IdentifierRankedOffers(OfferSource& offers, const ScanDevice& device, const
   std::map<std::int64_t, Rank> ranks;
   for (std::size_t p = 0; p < device.ids.size(); ++p) {
     const bool read = offers.WalkCandidates(
-        ToUtf8(device.ids[p]), installedDate, filter.LegacyMask(), [&](const OfferCandidate& c) {
+        device.ids[p], device.date, filter.LegacyMask(), [&](const OfferCandidate& c) {
           if (!filter.Serves(c)) return true;
           byId[p].push_back(RankedCandidate{c.driverId, std::string(c.listedId), c.asHardwareId});
           // Walks go in device order, so the first rank a driver gets is its best.
@@ -164,26 +179,23 @@ bool IdentifierRankedOffers(OfferSource& offers, const ScanDevice& device, const
       }
     }
     if (best == nullptr) continue;
-    std::optional<OfferDriver> driver = offers.DriverFields(best->driverId);
-    if (driver) out[p] = Offer{best->listedId, std::move(*driver)};
+    Offer offer{best->listedId, {}};
+    if (offers.DriverFields(best->driverId, offer.driver)) out[p] = std::move(offer);
   }
   return true;
 }
 
 }  // namespace
 
-std::string EscapeXmlText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      default: out += c;
-    }
+void AppendEscapedXmlText(std::string& out, std::string_view text) {
+  // Runs without the three characters go in whole.
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t special = text.find_first_of("<>&", start);
+    out.append(text.substr(start, special - start));
+    if (special == std::string_view::npos) return;
+    out += text[special] == '<' ? "&lt;" : text[special] == '>' ? "&gt;" : "&amp;";
+    start = special + 1;
   }
-  return out;
 }
 
 std::optional<Offer> FindNewestOffer(OfferSource& offers, const std::string& id, int osid,
@@ -191,12 +203,14 @@ std::optional<Offer> FindNewestOffer(OfferSource& offers, const std::string& id,
                                      const std::string& installedDate, bool& error) {
   std::unique_ptr<RuleJudge> judge;
   if (system) judge = std::make_unique<RuleJudge>(*system);
-  return NewestOffer(offers, id, SystemFilter(osid, judge.get()), installedDate, error);
+  Offer offer;
+  if (!NewestOffer(offers, id, SystemFilter(osid, judge.get()), installedDate, offer, error)) return std::nullopt;
+  return offer;
 }
 
 HandlerResult HandleScanRequest(std::string_view body, OfferSource& offers, const ScanOptions& options) {
   if (body.size() > kMaxScanBodyBytes) {
-    return HandlerResult{413, "text/plain; charset=utf-8", "request too large\n"};
+    return TooMuch("request too large");
   }
   // Entities other than the five predefined ones and character references are
   // never expanded by this parser, so no document can reach outside itself.
@@ -205,46 +219,59 @@ HandlerResult HandleScanRequest(std::string_view body, OfferSource& offers, cons
     return BadRequest("malformed scan request");
   }
   const tinyxml2::XMLElement* root = document.RootElement();
-  if (root == nullptr || !NameIs(root, L"newdataset")) return BadRequest("not a scan request");
+  if (root == nullptr || !NameIs(root, "newdataset")) return BadRequest("not a scan request");
 
   std::vector<ScanDevice> devices;
+  std::set<long long> numbers;
+  std::size_t repeated = 0;
+  std::size_t ids = 0;
   for (const tinyxml2::XMLElement* element = root->FirstChildElement(); element != nullptr;
        element = element->NextSiblingElement()) {
-    if (!NameIs(element, L"device")) continue;
+    if (!NameIs(element, "device")) continue;
     if (devices.size() == kMaxScanDevices) return BadRequest("too many devices");
     ScanDevice device;
     // A device without a usable number could not be matched by the client.
-    if (!ReadDeviceNumber(ChildText(element, L"driverid"), device.driverId)) continue;
-    device.osid = ParseDecimal(ChildText(element, L"osid"));
-    device.date = ReadRequestDate(ChildText(element, L"date"));
-    device.ids = RequestIds(ChildText(element, L"matchingid"));
+    if (!ReadDeviceNumber(ChildText(element, "driverid"), device.driverId)) continue;
+    device.osid = ParseDecimal(ChildText(element, "osid"));
+    device.date = ToUtf8(ReadRequestDate(ChildText(element, "date")));
+    device.ids = RequestIds(ChildUtf8(element, "matchingid"));
+    // Bounded work: every ID is a lookup.
+    if (!numbers.insert(device.driverId).second && ++repeated > kMaxRepeatedDeviceNumbers) {
+      return TooMuch("too many repeated device numbers");
+    }
+    ids += device.ids.size();
+    if (ids > kMaxScanIds) return TooMuch("too many IDs in one request");
     devices.push_back(std::move(device));
   }
 
   std::unique_ptr<RuleJudge> judge;
   if (options.system) judge = std::make_unique<RuleJudge>(*options.system);
-  std::string answer;
+  HandlerResult result{200, "text/xml; charset=utf-8", "<NewDataSet>\r\n"};
+  std::string& answer = result.body;
+  const std::size_t empty = answer.size();
+  Offer offer;
+  std::string scratch;
   bool error = false;
   for (const ScanDevice& device : devices) {
     const SystemFilter filter(device.osid, judge.get());
-    const std::string date = ToUtf8(device.date);
     if (options.rank == OfferRank::kIdentifier) {
       std::vector<std::optional<Offer>> chosen;
-      if (!IdentifierRankedOffers(offers, device, filter, date, chosen)) error = true;
-      for (const std::optional<Offer>& offer : chosen) {
-        if (offer) AppendRecord(answer, device.driverId, *offer);
+      if (!IdentifierRankedOffers(offers, device, filter, chosen)) error = true;
+      for (const std::optional<Offer>& ranked : chosen) {
+        if (ranked) AppendRecord(answer, scratch, device.driverId, *ranked);
       }
       continue;
     }
-    for (const std::wstring& id : device.ids) {
-      const std::optional<Offer> offer = NewestOffer(offers, ToUtf8(id), filter, date, error);
-      if (offer) AppendRecord(answer, device.driverId, *offer);
+    for (const std::string& id : device.ids) {
+      if (NewestOffer(offers, id, filter, device.date, offer, error)) {
+        AppendRecord(answer, scratch, device.driverId, offer);
+      }
     }
   }
   // An answer with records missing would tell the client its drivers are current.
   if (error) return HandlerResult{503, "text/plain; charset=utf-8", "catalog unavailable\n"};
-  HandlerResult result{200, "text/xml; charset=utf-8", {}};
-  result.body = answer.empty() ? "<NewDataSet/>\r\n" : "<NewDataSet>\r\n" + answer + "</NewDataSet>\r\n";
+  if (answer.size() == empty) answer = "<NewDataSet/>\r\n";
+  else answer += "</NewDataSet>\r\n";
   return result;
 }
 

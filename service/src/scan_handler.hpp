@@ -12,9 +12,15 @@
 
 namespace velkor::service {
 
-// Bounds on one request. The client's device table has 2048 slots.
+// Bounds on one request. The client's device table has 2048 slots; a real PC
+// sends a few hundred devices with a few to a few dozen IDs each. The IDs are
+// counted after each device's list is cleaned (kMaxIdsPerDevice of each).
 inline constexpr std::size_t kMaxScanBodyBytes = 4 * 1024 * 1024;
 inline constexpr std::size_t kMaxScanDevices = 2048;
+inline constexpr std::size_t kMaxScanIds = 16384;
+// The client lists each device once; a device number given again costs work
+// and brings nothing.
+inline constexpr std::size_t kMaxRepeatedDeviceNumbers = 16;
 
 struct HandlerResult {
   int status = 200;
@@ -49,8 +55,8 @@ std::optional<Offer> FindNewestOffer(OfferSource& offers, const std::string& id,
                                      const std::optional<WindowsSystem>& system,
                                      const std::string& installedDate, bool& error);
 
-// Escapes "<", "&" and ">", the three characters the client's reader decodes
-// besides quotes.
-std::string EscapeXmlText(std::string_view text);
+// Appends text with "<", "&" and ">" escaped, the three characters the
+// client's reader decodes besides quotes.
+void AppendEscapedXmlText(std::string& out, std::string_view text);
 
 }  // namespace velkor::service

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "catalog_import.hpp"
@@ -29,7 +30,7 @@ class CatalogImport : public ::testing::Test {
     packages_ = temp_.Path() / "packages";
     fs::create_directories(packages_);
     std::string error;
-    store_ = CatalogStore::Open((temp_.Path() / "catalog.db").string(), error);
+    store_ = CatalogStore::Open(testing::FreshCatalogLocation(temp_), error);
     ASSERT_TRUE(store_) << error;
   }
 
@@ -107,11 +108,16 @@ TEST_F(CatalogImport, EveryDriverInfOfAPackageIsADriverOfItsOwn) {
   EXPECT_FALSE(OfferFor("pci\\ven_8086&dev_100f", 9, "2012-07-01"));
   // Both INFs lead to the same package, each under its own key.
   const std::string keyVista = newest->driver.catalogKey;
-  Statement keys(store_->Handle(), "SELECT catalog_key, inf_path FROM drivers ORDER BY inf_path");
-  ASSERT_TRUE(keys.Ok());
-  std::vector<std::string> rows;
-  while (keys.Step() == SQLITE_ROW) rows.push_back(keys.Text(1));
-  EXPECT_EQ(rows, (std::vector<std::string>{"vista/NET.INF", "xp/net.inf"}));
+  struct Drivers : SnapshotSink {
+    std::vector<std::string> infPaths;
+    void Driver(const SnapshotDriver& d) override { infPaths.push_back(d.fields.infPath); }
+    void Id(const SnapshotId&) override {}
+  } drivers;
+  std::int64_t generation = 0;
+  std::string error;
+  ASSERT_TRUE(store_->ReadSnapshot(drivers, generation, error)) << error;
+  std::sort(drivers.infPaths.begin(), drivers.infPaths.end());
+  EXPECT_EQ(drivers.infPaths, (std::vector<std::string>{"vista/NET.INF", "xp/net.inf"}));
   EXPECT_EQ(store_->FindDriver(keyVista)->fileName, "multi.zip");
 }
 

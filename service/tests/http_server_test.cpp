@@ -11,6 +11,7 @@
 #include "http_server.hpp"
 #include "package_fixtures.hpp"
 #include "test_catalog.hpp"
+#include "test_keys.hpp"
 
 namespace velkor::service {
 namespace {
@@ -38,7 +39,7 @@ class Service : public ::testing::Test {
     WriteFile(temp_.Path() / "secret.txt", "outside the packages folder");
     WriteFile(temp_.Path() / "app" / "VERSION", "2.1.0.7\n");
     WriteFile(temp_.Path() / "app" / "setup.exe", "MZ setup");
-    catalog_ = (temp_.Path() / "catalog.db").string();
+    catalog_ = testing::FreshCatalogLocation(temp_);
     std::string error;
     std::unique_ptr<CatalogStore> store = CatalogStore::Open(catalog_, error);
     ASSERT_TRUE(store) << error;
@@ -58,7 +59,9 @@ class Service : public ::testing::Test {
     options.host = "127.0.0.1";
     options.port = 0;
     options.publicUrl = publicUrl;
-    options.threads = 4;
+    options.limits.workerThreads = 4;
+    options.lookIntervalMs = 50;
+    options.keys = testing::TestKeyFiles();
     service_ = std::make_unique<UpdateService>(options);
     std::string error;
     ASSERT_TRUE(service_->Bind(error)) << error;
@@ -275,7 +278,7 @@ TEST_F(Service, FeedbackIsStoredWithItsArrivalTime) {
   EXPECT_EQ(res->status, 413);
 
   std::string error;
-  const std::vector<FeedbackReport> stored = CatalogStore::Open(catalog_, error)->Feedback();
+  const std::vector<FeedbackReport> stored = FeedbackStore::Open(catalog_, {}, error)->Reports();
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].osid, "4");
   EXPECT_EQ(stored[0].email, "a@b.c");
@@ -296,7 +299,7 @@ TEST_F(Service, SelfUpdateFilesAndHealth) {
   EXPECT_EQ(res->body, "MZ setup");
   res = client_->Get("/v1/health");
   ASSERT_TRUE(res);
-  EXPECT_EQ(res->body, "{\"status\":\"ok\",\"packages\":2}\n");
+  EXPECT_EQ(res->body, "{\"status\":\"ok\",\"packages\":2,\"generation\":1}\n");
 
   WriteFile(temp_.Path() / "app" / "VERSION", "2.1; rm -rf /\n");
   res = client_->Get("/v1/app/version");
@@ -306,6 +309,56 @@ TEST_F(Service, SelfUpdateFilesAndHealth) {
   res = client_->Get("/v1/app/setup");
   ASSERT_TRUE(res);
   EXPECT_EQ(res->status, 404);
+}
+
+TEST_F(Service, AnswersTheProgramActsOnAreSignedForTheirRequest) {
+  using testing::VerifiesWith;
+  const auto scan = client_->Post("/v1/scan", kScan, "text/xml");
+  ASSERT_TRUE(scan && scan->status == 200);
+  EXPECT_EQ(scan->get_header_value(kKeyIdHeader), testing::TestScanKey().keyId);
+  const std::string_view scanParts[] = {kScan, "", scan->body};
+  EXPECT_TRUE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kScanAnswer, scanParts,
+                           scan->get_header_value(kSignatureHeader)));
+
+  // The Windows a request tells is signed as the lines it sent, in their order
+  // (the blank after the colon of each kept, a missing one left out).
+  const httplib::Headers told = {{"Velkor-Windows-Version", "6.1.7601"},
+                                 {"Velkor-Windows-Architecture", "amd64"},
+                                 {"Velkor-Windows-Product-Type", "1"}};
+  const auto toldScan = client_->Post("/v1/scan", told, kScan, "text/xml");
+  ASSERT_TRUE(toldScan && toldScan->status == 200);
+  const std::string_view toldParts[] = {
+      kScan,
+      "Velkor-Windows-Version: 6.1.7601\r\nVelkor-Windows-Architecture: amd64\r\nVelkor-Windows-Product-Type: 1\r\n",
+      toldScan->body};
+  EXPECT_TRUE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kScanAnswer, toldParts,
+                           toldScan->get_header_value(kSignatureHeader)));
+  const std::string_view untoldParts[] = {kScan, "", toldScan->body};
+  EXPECT_FALSE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kScanAnswer, untoldParts,
+                            toldScan->get_header_value(kSignatureHeader)));
+
+  const std::string key = DriverKey();
+  const auto driver = client_->Get(("/v1/driver?id=" + key + "&os=%2D1").c_str());
+  ASSERT_TRUE(driver && driver->status == 200);
+  EXPECT_EQ(driver->get_header_value(kKeyIdHeader), testing::TestDriverKey().keyId);
+  // The query values are signed as the service read them, after decoding.
+  const std::string_view driverParts[] = {key, "-1", "", driver->body};
+  EXPECT_TRUE(VerifiesWith(testing::TestDriverKey().publicKey, SignaturePurpose::kDriverAnswer, driverParts,
+                           driver->get_header_value(kSignatureHeader)));
+
+  const auto version = client_->Get("/v1/app/version");
+  ASSERT_TRUE(version && version->status == 200);
+  EXPECT_EQ(version->get_header_value(kKeyIdHeader), testing::TestVersionKey().keyId);
+  const std::string_view versionParts[] = {version->body};
+  EXPECT_TRUE(VerifiesWith(testing::TestVersionKey().publicKey, SignaturePurpose::kVersionFile, versionParts,
+                           version->get_header_value(kSignatureHeader)));
+
+  // Refusals and the other endpoints carry no signature.
+  for (const auto& res : {client_->Post("/v1/scan", "<newdataset>", "text/xml"), client_->Get("/v1/health"),
+                          client_->Get("/v1/driver?id=unknown&os=4")}) {
+    ASSERT_TRUE(res);
+    EXPECT_FALSE(res->has_header(kSignatureHeader)) << res->status;
+  }
 }
 
 TEST_F(Service, ConcurrentScansGetTheSameAnswer) {
@@ -325,6 +378,74 @@ TEST_F(Service, ConcurrentScansGetTheSameAnswer) {
   EXPECT_EQ(good.load(), 160);
 }
 
+TEST(FeedbackStoreQuota, ReportsPastTheQuotaAreRefusedAndNothingIsLost) {
+  TempFolder temp;
+  std::string error;
+  std::unique_ptr<FeedbackStore> store = FeedbackStore::Open(testing::FreshCatalogLocation(temp), {250}, error);
+  ASSERT_TRUE(store) << error;
+  const FeedbackReport report{"2026-12-10T05:00:00Z", "127.0.0.1", "4", "a@b.c", "Other", "hi",
+                              std::string(100, 'x')};
+  EXPECT_EQ(store->Store(report), FeedbackResult::kStored);
+  EXPECT_EQ(store->Store(report), FeedbackResult::kStored);
+  EXPECT_EQ(store->Store(report), FeedbackResult::kOverQuota);  // 300 bytes of documents > 250
+  const std::vector<FeedbackReport> kept = store->Reports();
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(kept[1].document, report.document);
+}
+
+// Serving nodes that share one catalog: each builds its index at start and
+// builds the next one when an import publishes a new generation (told by
+// PostgreSQL, looked up in SQLite), without a restart.
+TEST(ServiceNodes, EveryNodeFollowsThePublishedImports) {
+  TempFolder temp;
+  const fs::path packages = temp.Path() / "packages";
+  ASSERT_TRUE(MakeZip(temp.Path(), packages / "e1000.zip"));
+  const std::string catalog = testing::FreshCatalogLocation(temp);
+  std::string error;
+  std::unique_ptr<CatalogStore> importer = CatalogStore::Open(catalog, error);
+  ASSERT_TRUE(importer) << error;
+  std::ostringstream log;
+  ImportCatalog(*importer, packages, log);
+
+  std::vector<std::unique_ptr<UpdateService>> nodes;
+  std::vector<std::thread> runners;
+  for (int n = 0; n < 2; ++n) {
+    ServiceOptions options;
+    options.catalogPath = catalog;
+    options.packagesDir = packages;
+    options.port = 0;
+    options.limits.workerThreads = 2;
+    options.lookIntervalMs = 50;
+    nodes.push_back(std::make_unique<UpdateService>(options));
+    ASSERT_TRUE(nodes.back()->Bind(error)) << error;
+    runners.emplace_back([node = nodes.back().get()] { node->Run(); });
+  }
+  auto health = [](UpdateService& node) {
+    httplib::Client client("127.0.0.1", node.Port());
+    const auto res = client.Get("/v1/health");
+    return res ? res->body : std::string("no answer");
+  };
+  for (auto& node : nodes) EXPECT_EQ(health(*node), "{\"status\":\"ok\",\"packages\":1,\"generation\":1}\n");
+
+  ASSERT_TRUE(MakeCab(temp.Path(), packages / "newer.cab", "04/01/2011,8.11.0.0"));
+  ImportCatalog(*importer, packages, log);
+  for (auto& node : nodes) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::string seen;
+    while ((seen = health(*node)) != "{\"status\":\"ok\",\"packages\":2,\"generation\":2}\n" &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));  // polls until the deadline
+    }
+    EXPECT_EQ(seen, "{\"status\":\"ok\",\"packages\":2,\"generation\":2}\n");
+    httplib::Client client("127.0.0.1", node->Port());
+    const auto res = client.Post("/v1/scan", kScan, "text/xml");
+    ASSERT_TRUE(res);
+    EXPECT_NE(res->body.find("<version>8.11.0.0</version>"), std::string::npos) << res->body;
+  }
+  for (auto& node : nodes) node->Stop();
+  for (std::thread& runner : runners) runner.join();
+}
+
 TEST(ServiceCommandLine, Verbs) {
   struct Case {
     std::vector<std::string> args;
@@ -332,9 +453,19 @@ TEST(ServiceCommandLine, Verbs) {
   };
   const Case cases[] = {
       {{"import", "--catalog", "c.db", "--packages", "p"}, true},
-      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "127.0.0.1:8750"}, true},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "127.0.0.1:8750", "--scan-key", "s",
+        "--driver-key", "d"}, true},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "[::1]:8750", "--threads", "4",
-        "--public-url", "https://x/", "--app-dir", "a"}, true},
+        "--public-url", "https://x/", "--app-dir", "a", "--scan-key", "s", "--driver-key", "d",
+        "--version-key", "v"}, true},
+      {{"keygen", "--private-key", "a.key", "--public-key", "a.pub"}, true},
+      {{"keygen", "--private-key", "a.key"}, false},
+      {{"keygen", "--private-key", "a.key", "--public-key", "a.pub", "--catalog", "c.db"}, false},
+      {{"import", "--catalog", "c.db", "--packages", "p", "--scan-key", "s"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--scan-key", "s"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--scan-key", "s", "--driver-key", "d",
+        "--app-dir", "a"}, false},
       {{}, false},
       {{"scan"}, false},
       {{"import", "--catalog", "c.db"}, false},
@@ -345,6 +476,17 @@ TEST(ServiceCommandLine, Verbs) {
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--public-url", "ftp://x"}, false},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--threads"}, false},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--public-url", "http://a|b/"}, false},
+      {{"serve", "--catalog", "postgresql://db/velkor", "--packages", "p", "--listen", "unix:/run/v.sock",
+        "--public-url", "https://x/", "--lookup", "sql", "--max-connections-per-address", "0",
+        "--max-requests-per-address", "4", "--request-deadline", "5", "--feedback", "f.db", "--feedback-quota",
+        "1000000", "--scan-key", "s", "--driver-key", "d"},
+       true},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "unix:/run/v.sock", "--scan-key", "s",
+        "--driver-key", "d"},
+       false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--lookup", "btree"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--request-deadline", "0"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--feedback-quota", "-1"}, false},
   };
   for (const Case& c : cases) {
     CommandLine line;
@@ -353,9 +495,14 @@ TEST(ServiceCommandLine, Verbs) {
   }
   CommandLine line;
   std::string error;
-  ASSERT_TRUE(ParseCommandLine({"serve", "--catalog", "c", "--packages", "p", "--listen", "[::1]:81"}, line, error));
+  ASSERT_TRUE(ParseCommandLine({"serve", "--catalog", "c", "--packages", "p", "--listen", "[::1]:81", "--scan-key",
+                                "s.key", "--driver-key", "d.key", "--version-key", "v.key"},
+                               line, error));
   EXPECT_EQ(line.options.host, "::1");
   EXPECT_EQ(line.options.port, 81);
+  EXPECT_EQ(line.options.keys.scan, "s.key");
+  EXPECT_EQ(line.options.keys.driver, "d.key");
+  EXPECT_EQ(line.options.keys.version, "v.key");
 }
 
 }  // namespace

@@ -36,17 +36,25 @@ TEST(VersionOrder, PartsCompareAsNumbers) {
 }
 
 TEST(RequestIdList, LowerCasedTrimmedDeduplicatedInListOrder) {
-  EXPECT_EQ(RequestIds(L"PCI\\VEN_1&DEV_2&REV_01|pci\\ven_1&dev_2| |PCI\\VEN_1&DEV_2||usb\\class_09|"),
-            (std::vector<std::wstring>{L"pci\\ven_1&dev_2&rev_01", L"pci\\ven_1&dev_2", L"usb\\class_09"}));
-  EXPECT_TRUE(RequestIds(L"").empty());
-  std::wstring many;
-  for (int i = 0; i < 1000; ++i) many += L"id" + std::to_wstring(i) + L"|";
+  EXPECT_EQ(RequestIds("PCI\\VEN_1&DEV_2&REV_01|pci\\ven_1&dev_2| \t|\tPCI\\VEN_1&DEV_2 ||usb\\class_09|"),
+            (std::vector<std::string>{"pci\\ven_1&dev_2&rev_01", "pci\\ven_1&dev_2", "usb\\class_09"}));
+  EXPECT_TRUE(RequestIds("").empty());
+  std::string many;
+  for (int i = 0; i < 1000; ++i) many += "id" + std::to_string(i) + "|";
   EXPECT_EQ(RequestIds(many).size(), kMaxIdsPerDevice);
+  // Only ASCII letters fold; other characters stay; bytes that are not UTF-8
+  // read as U+FFFD.
+  EXPECT_EQ(RequestIds("\xC3\x84" "BC|\xFF"), (std::vector<std::string>{"\xC3\x84" "bc", "\xEF\xBF\xBD"}));
 }
 
 TEST(AnswerForms, DriverDateIsWrittenTheWayTheRegistryWritesIt) {
-  EXPECT_EQ(ClientDriverDate(L"2009-06-01"), L"6-1-2009");
-  EXPECT_EQ(ClientDriverDate(L"2010-12-31"), L"12-31-2010");
+  auto date = [](const char* iso) {
+    std::string out;
+    AppendClientDriverDate(out, iso);
+    return out;
+  };
+  EXPECT_EQ(date("2009-06-01"), "6-1-2009");
+  EXPECT_EQ(date("2010-12-31"), "12-31-2010");
 }
 
 // The client turns infpath into the path below its unpack folder: when the text
@@ -72,10 +80,15 @@ TEST(AnswerForms, InfPathSurvivesTheClientsUnpackRule) {
       {L"Extractor/extract/A.INF", L"extractor\\extract\\a.inf"},
       {L"drivers\\net.inf", L"drivers\\net.inf"},
   };
+  auto infPath = [](std::wstring_view inside) {
+    std::string out;
+    AppendClientInfPath(out, ToUtf8(inside));
+    return FromUtf8(out);
+  };
   for (const auto& [inside, expected] : cases) {
-    EXPECT_EQ(ClientUnpackRelative(ClientInfPath(inside)), expected) << ToUtf8(inside);
+    EXPECT_EQ(ClientUnpackRelative(infPath(inside)), expected) << ToUtf8(inside);
   }
-  EXPECT_EQ(ClientInfPath(L"win7/a.inf"), L"Extract\\win7\\a.inf");
+  EXPECT_EQ(infPath(L"win7/a.inf"), L"Extract\\win7\\a.inf");
 }
 
 TEST(OsCodes, RequestOsidSelectsItsOwnBitAndUnknownCodesReadAsMinusOne) {

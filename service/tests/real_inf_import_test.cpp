@@ -32,7 +32,7 @@ class PackedInfs : public ::testing::Test {
     ASSERT_TRUE(RunIn(temp_->Path(), "bash '" + (fixtures / "pack_inf_packages.sh").string() +
                                          "' packages" + infs));
     std::string error;
-    store_ = CatalogStore::Open((temp_->Path() / "catalog.db").string(), error).release();
+    store_ = CatalogStore::Open(testing::FreshCatalogLocation(*temp_), error).release();
     ASSERT_NE(store_, nullptr) << error;
     std::ostringstream log;
     summary_ = ImportCatalog(*store_, temp_->Path() / "packages", log);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "offer_rules.hpp"
 #include "scan_handler.hpp"
 #include "test_catalog.hpp"
 
@@ -7,7 +8,7 @@ namespace velkor::service {
 namespace {
 
 using testing::AddDriver;
-using testing::MemoryCatalog;
+using testing::FreshCatalog;
 using testing::TestDriver;
 
 std::string Device(const std::string& driverId, const std::string& osid, const std::string& date,
@@ -46,12 +47,14 @@ std::vector<std::string> Records(const std::string& answer) {
 class ScanHandler : public ::testing::Test {
  protected:
   void SetUp() override {
-    store_ = MemoryCatalog();
+    store_ = FreshCatalog();
     AddDriver(*store_, {"a1.zip", "2008-01-01", "1.0", {"PCI\\VEN_1&DEV_2"}, {-1, 4}});
     AddDriver(*store_, {"a2.zip", "2009-05-05", "2.0", {"PCI\\VEN_1&DEV_2"}, {4}});
     AddDriver(*store_, {"a3.zip", "2009-05-05", "2.10", {"PCI\\VEN_1&DEV_2"}, {4}});
     AddDriver(*store_, {"b.cab", "2010-01-01", "3.0", {"USB\\CLASS_09", "USB\\VID_1&PID_2"}, {-1}});
-    AddDriver(*store_, {"c64.zip", "2011-01-01", "4.0", {"PCI\\VEN_1&DEV_2"}, {9}});
+    // For an exact system: the NTamd64 section of "NTx86, NTamd64" lists it.
+    AddDriver(*store_, {"c64.zip", "2011-01-01", "4.0", {"PCI\\VEN_1&DEV_2"}, {9}, "drv/a.inf", false,
+                        "ntx86,ntamd64:1"});
   }
 
   HandlerResult Scan(const std::string& body) { return HandleScanRequest(body, *store_); }
@@ -152,23 +155,42 @@ TEST_F(ScanHandler, MalformedRequestsAreRefused) {
   EXPECT_EQ(Scan("<newdataset>" + deep).status, 400);
 }
 
-TEST_F(ScanHandler, BoundsOnSizeAndDeviceCount) {
+TEST_F(ScanHandler, BoundsOnSizeDevicesIdsAndRepeatedNumbers) {
   EXPECT_EQ(Scan(std::string(kMaxScanBodyBytes + 1, ' ')).status, 413);
   std::string devices;
-  for (std::size_t i = 0; i <= kMaxScanDevices; ++i) devices += "<device><driverid>1</driverid></device>";
+  for (std::size_t i = 0; i <= kMaxScanDevices; ++i) {
+    devices += "<device><driverid>" + std::to_string(i) + "</driverid></device>";
+  }
   EXPECT_EQ(Scan(Request(devices)).status, 400);
+
+  // Devices of 256 distinct IDs each: 64 of them are the most one request may
+  // hold, one ID more is refused.
+  auto idsDevice = [](int number, int count) {
+    std::string ids;
+    for (int i = 0; i < count; ++i) ids += "usb\\vid_" + std::to_string(number) + "&pid_" + std::to_string(i) + "|";
+    return Device(std::to_string(number), "-1", "", ids);
+  };
+  std::string full;
+  for (std::size_t d = 0; d < kMaxScanIds / kMaxIdsPerDevice; ++d) full += idsDevice(static_cast<int>(d), 256);
+  EXPECT_EQ(Scan(Request(full)).status, 200);
+  const HandlerResult tooMany = Scan(Request(full + idsDevice(999, 1)));
+  EXPECT_EQ(tooMany.status, 413);
+  EXPECT_EQ(tooMany.body, "too many IDs in one request\n");
+  // Repeats of a list within one device are dropped before counting.
+  EXPECT_EQ(Scan(Request(full + Device("999", "-1", "", std::string(10000, '|')))).status, 200);
+
+  std::string repeated;
+  for (std::size_t i = 0; i <= kMaxRepeatedDeviceNumbers; ++i) repeated += Device("5", "-1", "", "USB\\CLASS_09");
+  EXPECT_EQ(Scan(Request(repeated)).status, 200);
+  const HandlerResult repeats = Scan(Request(repeated + Device("5", "-1", "", "USB\\CLASS_09")));
+  EXPECT_EQ(repeats.status, 413);
+  EXPECT_EQ(repeats.body, "too many repeated device numbers\n");
 }
 
 TEST_F(ScanHandler, TheExactSystemDecidesAndTheOsidNoLonger) {
-  // Rules as the import writes them: b.cab only in a Windows 10 x64 section from
-  // build 16299, c64.zip in the NTamd64 section.
-  AddDriver(*store_, {"ten.zip", "2012-01-01", "5.0", {"USB\\CLASS_09"}, {}});
-  Statement rules(store_->Handle(),
-                  "UPDATE driver_ids SET os_rule = CASE driver_id"
-                  " WHEN (SELECT d.id FROM drivers d WHERE d.catalog_key = 'key-ten.zip') THEN 'ntamd64.10.0...16299:0'"
-                  " WHEN (SELECT d.id FROM drivers d WHERE d.catalog_key = 'key-c64.zip') THEN 'ntx86,ntamd64:1'"
-                  " ELSE os_rule END");
-  ASSERT_TRUE(rules.Run());
+  // ten.zip is listed only in a Windows 10 x64 section from build 16299 on.
+  AddDriver(*store_, {"ten.zip", "2012-01-01", "5.0", {"USB\\CLASS_09"}, {}, "drv/a.inf", false,
+                      "ntamd64.10.0...16299:0"});
   const auto system = [](Arch arch, std::uint32_t major, std::uint32_t minor, std::uint32_t build) {
     return MakeWindowsSystem(arch, major, minor, build);
   };
@@ -216,6 +238,23 @@ TEST_F(ScanHandler, IdentifierRankPrefersTheDeviceIdsListedEarlier) {
                                       *store_, ScanOptions{std::nullopt, OfferRank::kIdentifier})
                         .body),
             (std::vector<std::string>{"3 USB\\COMPAT_9 newer.zip"}));
+}
+
+TEST_F(ScanHandler, ACatalogThatCannotBeReadIsNoAnswerOfNoUpdates) {
+  // A walk that fails (a database gone away) must not come out as a 200 with
+  // records missing: the client would take its drivers for current.
+  struct Broken : OfferSource {
+    bool WalkCandidates(const std::string&, const std::string&, std::uint32_t, const CandidateVisitor&) override {
+      return false;
+    }
+    bool DriverFields(std::int64_t, OfferDriver&) override { return false; }
+  } broken;
+  for (OfferRank rank : {OfferRank::kNewest, OfferRank::kIdentifier}) {
+    const HandlerResult result =
+        HandleScanRequest(Request(Device("1", "4", "", "PCI\\VEN_1&DEV_2")), broken, ScanOptions{std::nullopt, rank});
+    EXPECT_EQ(result.status, 503);
+    EXPECT_EQ(result.body, "catalog unavailable\n");
+  }
 }
 
 TEST_F(ScanHandler, EntitiesNeverReachOutsideTheDocument) {

@@ -19,9 +19,18 @@ struct TestDriver {
   std::initializer_list<int> os = {-1, 4};
   std::string inf = "drv/a.inf";
   bool firstIsHardwareId = false;  // the first ID heads a model line; the rest follow
+  std::string rule = {};  // the serving rule of every ID (serving_rule.hpp)
 };
 
-std::unique_ptr<CatalogStore> MemoryCatalog();
+// The store the tests run against: SQLite, or (when VELKOR_TEST_POSTGRES_FILE
+// names a file holding a server's URL, as the ctest fixture writes it) a fresh
+// schema of that PostgreSQL server for each catalog.
+bool UsingPostgres();
+// A new, empty catalog: in memory, or a fresh PostgreSQL schema.
+std::unique_ptr<CatalogStore> FreshCatalog();
+class TempFolder;
+// Where a new, empty catalog lives: a file in folder, or a fresh schema's URL.
+std::string FreshCatalogLocation(const TempFolder& folder);
 // Stores the driver as a package of its own; returns its catalog key.
 std::string AddDriver(CatalogStore& store, const TestDriver& driver);
 

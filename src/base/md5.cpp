@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/byte_text.hpp"
+
 namespace velkor {
 
 namespace {
@@ -104,14 +106,8 @@ Md5::Digest Md5::Finish() {
 }
 
 std::wstring Md5Hex(const Md5::Digest& digest) {
-  static constexpr wchar_t kDigits[] = L"0123456789abcdef";
-  std::wstring text;
-  text.reserve(32);
-  for (std::uint8_t byte : digest) {
-    text.push_back(kDigits[byte >> 4]);
-    text.push_back(kDigits[byte & 0x0f]);
-  }
-  return text;
+  const std::string text = HexLower(digest);
+  return std::wstring(text.begin(), text.end());
 }
 
 std::wstring Md5OfBytes(std::span<const std::uint8_t> bytes) {

@@ -37,6 +37,15 @@ std::int64_t MillisecondsOf(const LocalTime& t) {
          Clamp(t.milliseconds, 0, 999);
 }
 
+// "December 10, 2026": month name, two-digit day, four-digit year.
+std::wstring LongDate(const LocalTime& time) {
+  const int year = Clamp(time.year, 0, 9999);
+  wchar_t digits[8];
+  std::swprintf(digits, sizeof digits / sizeof digits[0], L"%04d", year);
+  return std::wstring(kMonthNames[static_cast<std::size_t>(Clamp(time.month, 1, 12) - 1)]) + L" " +
+         TwoDigits(Clamp(time.day, 1, 31)) + L", " + digits;
+}
+
 }  // namespace
 
 std::wstring FormatClockTime(const LocalTime& time) {
@@ -46,12 +55,13 @@ std::wstring FormatClockTime(const LocalTime& time) {
          TwoDigits(Clamp(time.second, 0, 59)) + (hour < 12 ? L" AM " : L" PM ");
 }
 
-std::wstring FormatLongDateTime(const LocalTime& time) {
-  const int year = Clamp(time.year, 0, 9999);
-  wchar_t digits[8];
-  std::swprintf(digits, sizeof digits / sizeof digits[0], L"%04d", year);
-  return std::wstring(kMonthNames[static_cast<std::size_t>(Clamp(time.month, 1, 12) - 1)]) + L" " +
-         TwoDigits(Clamp(time.day, 1, 31)) + L", " + digits + L" " + FormatClockTime(time);
+std::wstring FormatLongDateTime(const LocalTime& time) { return LongDate(time) + L" " + FormatClockTime(time); }
+
+std::wstring FormatLogDate(const LocalTime& time) {
+  const int hour = Clamp(time.hour, 0, 23);
+  const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+  return LongDate(time) + L"   " + TwoDigits(hour12) + L":" + TwoDigits(Clamp(time.minute, 0, 59)) +
+         (hour < 12 ? L" AM" : L" PM");
 }
 
 std::wstring FormatDuration(const LocalTime& start, const LocalTime& end) {

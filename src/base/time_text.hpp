@@ -28,6 +28,11 @@ std::wstring FormatClockTime(const LocalTime& time);
 // then the clock time as above, trailing space included).
 std::wstring FormatLongDateTime(const LocalTime& time);
 
+// "December 10, 2026   09:05 PM" (month name, two-digit day, four-digit
+// year, three spaces, the 12-hour clock without seconds): the date column of
+// the download page's log.
+std::wstring FormatLogDate(const LocalTime& time);
+
 // end minus start as "HH:MM:SS", rounded to the nearest second. Only the time
 // of day of the difference is shown: a run of 25 hours reads "01:00:00". A
 // difference below zero (the clock was set back) reads "00:00:00".

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/file_removal_win.hpp"
 #include "core/list_store.hpp"
 #include "core/system_code_page.hpp"
 
@@ -21,7 +22,9 @@ std::wstring CApplicationState::ListPath(ListKind which) const {
 }
 
 // Strings of the older single-byte list form are in the system code page.
-void CApplicationState::LoadList(ListKind which) { LoadListFile(ListPath(which), List(which), DecodeSystemCodePage); }
+void CApplicationState::LoadList(ListKind which) {
+  LoadListFile(ListPath(which), List(which), DecodeSystemCodePage, RemoveUnredirectedFile);
+}
 
 bool CApplicationState::SaveList(ListKind which) { return SaveListFile(ListPath(which), List(which)); }
 

@@ -54,6 +54,11 @@ class CApplicationState : public OperationHost, public WorkingFolders {
   bool m_bShowRescan = false;
   bool m_bShowLastScan = false;
   bool m_bMessageBoxOpen = false;
+  // The routes into the install: the confirmation is about one row
+  // (m_bInstallSingle), and the backup goes on with the install (the
+  // back-up-all flag). A download-all run with packages clears the first and
+  // sets the second.
+  bool m_bInstallSingle = false;
   // The back-up-all flag: the backup page's box sets it (every device of the
   // inventory is backed up); the routes into the install set it too.
   bool m_bBackupAll = false;

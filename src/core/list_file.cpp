@@ -100,7 +100,8 @@ bool DecodeListFile(std::span<const std::uint8_t> bytes, StringMap& list,
   if (!in.ReadU16(short_count)) return false;
   std::uint32_t count = short_count;
   if (short_count == kMapCount32 && !in.ReadU32(count)) return false;
-  // A hostile count cannot make us loop past the data: every pair needs bytes.
+  if (count > kListEntryLimit) return false;
+  // A hostile count cannot make us loop past the data either: every pair needs bytes.
   for (std::uint32_t i = 0; i < count; ++i) {
     std::wstring key;
     std::wstring value;

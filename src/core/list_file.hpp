@@ -21,11 +21,18 @@ using StringMap = std::map<std::wstring, std::wstring>;
 using NarrowTextDecoder = std::function<std::wstring(std::span<const std::uint8_t>)>;
 std::wstring DecodeLatin1(std::span<const std::uint8_t> bytes);
 
+// Most entries a list file may claim. Each string's length is checked against
+// the bytes that are left; the count is checked against this, so that a small
+// hostile file cannot make the reader build a map of millions of entries.
+// Lists of downloads and backups stay far below it.
+inline constexpr std::uint32_t kListEntryLimit = 1u << 20;
+
 std::vector<std::uint8_t> EncodeListFile(const StringMap& list);
 
 // Adds the file's pairs to `list` as it reads them (a key already present takes
 // the file's value; other entries stay). Returns false when the bytes end early or
-// are damaged: the pairs read before the damage have been added all the same.
+// are damaged: the pairs read before the damage have been added all the same. A
+// count above kListEntryLimit is damage before the first pair.
 bool DecodeListFile(std::span<const std::uint8_t> bytes, StringMap& list,
                     const NarrowTextDecoder& narrow = DecodeLatin1);
 

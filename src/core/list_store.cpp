@@ -2,11 +2,10 @@
 
 #include <vector>
 
-#include "core/file_bytes.hpp"
-
 namespace velkor {
 
-ListLoadResult LoadListFile(const std::wstring& path, StringMap& list, const NarrowTextDecoder& narrow) {
+ListLoadResult LoadListFile(const std::wstring& path, StringMap& list, const NarrowTextDecoder& narrow,
+                            const FileRemover& remove) {
   std::vector<std::uint8_t> bytes;
   if (ReadFileBytes(path, kListFileLimit, bytes) != ReadResult::Ok) {
     list.clear();
@@ -15,7 +14,7 @@ ListLoadResult LoadListFile(const std::wstring& path, StringMap& list, const Nar
   if (DecodeListFile(bytes, list, narrow)) return ListLoadResult::Loaded;
   // A short or damaged list would fail the same way at every start: drop it and
   // keep what could be read.
-  RemoveFile(path);
+  remove(path);
   return ListLoadResult::Damaged;
 }
 

@@ -16,7 +16,7 @@ inline constexpr wchar_t kNetworkLibraryName[] = L"Network.dll";
 // The host given to the component on the second try, when its own choice of
 // service failed; the component keeps scheme, port and path and changes the host.
 // The installer or an administrator may name another one in "FallbackHost".
-inline constexpr wchar_t kFallbackServer[] = L"update2.velkor-brenn.com";
+inline constexpr const auto& kFallbackServer = kDefaultFallbackHost;
 inline constexpr wchar_t kFallbackHostValue[] = L"FallbackHost";
 // Ordinals the component may have beside the ones the program calls; taken at
 // load, called by nobody.

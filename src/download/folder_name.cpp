@@ -7,6 +7,7 @@ namespace velkor {
 std::wstring MakeFolderName(std::wstring_view text) {
   std::wstring name;
   name.reserve(text.size());
+  bool onlyDotsAndBlanks = true;
   for (wchar_t c : text) {
     switch (c) {
       case L'\\':
@@ -19,10 +20,12 @@ std::wstring MakeFolderName(std::wstring_view text) {
       case L'|':
         break;
       default:
+        if (c < 0x20) break;
+        if (c != L'.' && !IsBlank(c)) onlyDotsAndBlanks = false;
         name.push_back(c);
     }
   }
-  return name;
+  return onlyDotsAndBlanks ? std::wstring(kPlaceholderName) : name;
 }
 
 std::wstring DownloadFileKey(std::wstring_view hardwareId) { return AsciiToLower(MakeFolderName(hardwareId)); }

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "core/local_clock.hpp"
 #include "core/message_pump.hpp"
 #include "core/settings.hpp"
 #include "inventory/machine_scan_win.hpp"
@@ -15,20 +16,7 @@ namespace velkor {
 WinScanParts::WinScanParts(const CUpdateService& network, RelaunchCommand relaunch)
     : network_(network), relaunch_(std::move(relaunch)) {}
 
-LocalTime WinScanParts::Now() {
-  SYSTEMTIME now{};
-  ::GetLocalTime(&now);
-  LocalTime time;
-  time.year = now.wYear;
-  time.month = now.wMonth;
-  time.day = now.wDay;
-  time.hour = now.wHour;
-  time.minute = now.wMinute;
-  time.second = now.wSecond;
-  time.milliseconds = now.wMilliseconds;
-  time.valid = now.wYear != 0 && now.wMonth >= 1 && now.wMonth <= 12 && now.wDay >= 1;
-  return time;
-}
+LocalTime WinScanParts::Now() { return CurrentLocalTime(); }
 
 bool WinScanParts::IsFullAdministrator() { return IsAdministrator(); }
 

@@ -145,6 +145,7 @@ void CVelkorDlg::OnInitDialog() {
   CreatePages();
   CreateScanRun();
   CreateBackupRun();
+  CreateDownloadQueue();
 }
 
 void CVelkorDlg::CreateHeader() {
@@ -184,10 +185,8 @@ void CVelkorDlg::CreatePages() {
   m_ScanPage = std::make_unique<CScanProgDlg>(m_PageFonts, texts, texts.GetAppName(),
                                               ScanPageLinks{m_Ui, m_Flows, *this, &m_ClassImageList});
   ResultPageActions actions;
-  actions.download = [this](std::int32_t, int row) {
-    m_nPopupArg = row;
-    OpenPopup(PopupKind::Download);
-  };
+  actions.download = [this](std::int32_t device, int row) { StartDownload(device, row, false); };
+  actions.downloadAll = [this] { StartDownload(-1, 0, true); };
   actions.install = [this](int row) {
     m_nPopupArg = row;
     OpenPopup(PopupKind::InstallConfirm);
@@ -217,7 +216,12 @@ void CVelkorDlg::CreatePages() {
   m_InstallPopup = std::make_unique<CNagInstallDriverDlg>(m_PageFonts, *this, texts);
   m_FeedbackPopup = std::make_unique<CNagReportFeedbackDlg>(m_PageFonts, *this, texts);
   m_DetailsPopup = std::make_unique<CNagDriverDetailsDlg>(m_PageFonts, *this, texts);
-  m_DownloadPopup = std::make_unique<CDownloadDlg>(m_PageFonts, *this, texts);
+  DownloadPageLinks downloadLinks{m_Ui, m_Flows,
+                                  [this](int row, int kind) { m_ResultPage->SetRowKind(row, kind); },
+                                  [this] { OpenInstallConfirmationAfterDownloads(); }};
+  m_DownloadPopup =
+      std::make_unique<CDownloadDlg>(m_PageFonts, *this, texts, texts.GetAppName(), std::move(downloadLinks));
+  m_InstallPopup->m_OnDismiss = [this] { m_Flows.EndKeptOperation(); };
   m_BackupPopup = std::make_unique<CNagBackupDlg>(m_PageFonts, *this, texts);
   struct Kind {
     PopupKind kind;
@@ -247,6 +251,35 @@ void CVelkorDlg::CreateBackupRun() {
                   m_bBackupAll},
       m_Flows.Stop());
   m_BackupPage->SetRun(m_BackupRun.get());
+}
+
+void CVelkorDlg::CreateDownloadQueue() {
+  m_DownloadParts = std::make_unique<WinDownloadParts>(*this, m_App.m_Service, *m_DownloadPopup);
+  m_DownloadQueue = std::make_unique<DownloadQueue>(*m_DownloadPopup, *m_DownloadParts, m_Scan, m_DownloadList,
+                                                    m_Flows.Stop(), OsCodeText());
+  m_DownloadPopup->SetQueue(m_DownloadQueue.get());
+}
+
+void CVelkorDlg::StartDownload(std::int32_t device, int row, bool all) {
+  if (m_DownloadPopup == nullptr || OperationInProgress()) return;
+  if (!all) m_nPopupArg = row;
+  OpenPopup(PopupKind::Download);
+  if (all) {
+    m_DownloadPopup->StartDownloadAll();
+  } else {
+    m_DownloadPopup->StartDownloadOne(device, row);
+  }
+}
+
+void CVelkorDlg::OpenInstallConfirmationAfterDownloads() {
+  m_bInstallSingle = false;
+  m_bBackupAll = true;
+  m_nPopupArg = 0;
+  // The download page goes; the confirmation takes its place over the main window.
+  if (m_DownloadPopup != nullptr && m_DownloadPopup->hwnd() != nullptr) ShowWindow(m_DownloadPopup->hwnd(), SW_HIDE);
+  m_bPopupShown = false;
+  if (m_Overlay != nullptr) m_Overlay->Hide();
+  OpenPopup(PopupKind::InstallConfirm);
 }
 
 void CVelkorDlg::ShowPageOf(PageId page) {

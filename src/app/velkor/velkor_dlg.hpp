@@ -19,6 +19,8 @@
 #include "core/window_dispatcher.hpp"
 #include "core/worker_thread.hpp"
 #include "platform/gdi_handles.hpp"
+#include "download/download_parts_win.hpp"
+#include "download/download_queue.hpp"
 #include "lookup/scan_parts_win.hpp"
 #include "lookup/scan_result.hpp"
 #include "lookup/scan_run.hpp"
@@ -26,6 +28,7 @@
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/controls/tray_icon.hpp"
 #include "ui/pages/backup_page.hpp"
+#include "ui/pages/download_page.hpp"
 #include "ui/pages/home_page.hpp"
 #include "ui/pages/overlay.hpp"
 #include "ui/pages/page_navigator.hpp"
@@ -106,6 +109,8 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   std::unique_ptr<ScanRun> m_ScanRun;
   std::unique_ptr<WinBackupParts> m_BackupParts;
   std::unique_ptr<BackupRun> m_BackupRun;
+  std::unique_ptr<WinDownloadParts> m_DownloadParts;
+  std::unique_ptr<DownloadQueue> m_DownloadQueue;
 
  protected:
   void SetCloseEnabled(bool enabled) override;
@@ -131,6 +136,11 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   void OnResultPageVisibility(bool visible);
   void CreateScanRun();
   void CreateBackupRun();
+  void CreateDownloadQueue();
+  // The download pop-up over the result page, running one row or every row.
+  void StartDownload(std::int32_t device, int row, bool all);
+  // After a download-all run with packages: the install confirmation for every downloaded row.
+  void OpenInstallConfirmationAfterDownloads();
   void ShowDriverDetails(std::int32_t device);
   void Paint();
   // Keys that must never reach the window's dialogs; true when discarded.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/velkorctl/verb_backup.hpp"
+#include "app/velkorctl/verb_download.hpp"
 #include "app/velkorctl/verb_inventory.hpp"
 #include "app/velkorctl/verb_lookup.hpp"
 #include "app/velkorctl/verb_scan.hpp"
@@ -51,6 +52,8 @@ const Verb kVerbs[] = {
      L"match an answer of the update service to the devices", RunMatch},
     {L"scan", L"scan [--yes|--no] [--for-backup] [--json]",
      L"scan this machine with the update service and store the results", RunScan},
+    {L"download", L"download [--all | --device N ...] [--yes|--no] [--json]",
+     L"scan, then download and verify the packages of the out-of-date devices", RunDownload},
     {L"backup", L"backup [--all | --device N ...] [--json]",
      L"back up the drivers of this machine's devices into a dated archive", RunBackup},
     {L"backups", L"backups [--json]", L"list the backup archives with their entry counts", RunBackups},
@@ -68,8 +71,9 @@ int RunHelp(const Args& args, const Console& console) {
     if (line.size() < 28) line.resize(28, L' ');
     console.Out(line + L"  " + verb.summary + L"\n");
   }
-  console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error; scan also: 3 update service\n"
-              L"unreachable, 4 Network.dll missing; scan and backup: 130 stopped by Ctrl+C\n");
+  console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error; scan and download also: 3 update\n"
+              L"service unreachable, 4 Network.dll missing; scan, download and backup: 130 stopped by\n"
+              L"Ctrl+C; download also: 5 a chosen package could not be downloaded and verified\n");
   return kExitOk;
 }
 

@@ -15,6 +15,7 @@ enum ExitCode : int {
   kExitUsage = 2,
   kExitUnreachable = 3,     // scan: the update service could not be reached
   kExitNetworkMissing = 4,  // scan: Network.dll is missing beside velkorctl.exe
+  kExitSomeFailed = 5,      // download: a chosen package is not here and verified
   kExitStopped = 130,       // as a shell reports a program ended by Ctrl+C
 };
 

@@ -5,12 +5,14 @@
 
 namespace velkor::ctl {
 
-std::unique_ptr<CApplicationState> StartEngine() {
+std::wstring ApplicationName() {
   CTextTable texts;
   texts.SetPath(CTextTable::FilePathIn(GetProgramFilesFolder()));
   std::wstring name = texts.PeekText(L"IDS_APP_NAME");
   if (name.empty()) name = kDefaultAppName;
-  return std::make_unique<CApplicationState>(name);
+  return name;
 }
+
+std::unique_ptr<CApplicationState> StartEngine() { return std::make_unique<CApplicationState>(ApplicationName()); }
 
 }  // namespace velkor::ctl

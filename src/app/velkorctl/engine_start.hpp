@@ -12,5 +12,7 @@
 namespace velkor::ctl {
 
 std::unique_ptr<CApplicationState> StartEngine();
+// The product name the engine is started with.
+std::wstring ApplicationName();
 
 }  // namespace velkor::ctl

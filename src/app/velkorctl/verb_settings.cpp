@@ -46,6 +46,9 @@ int Show(CApplicationState& state, bool json, const Console& console) {
     for (const auto& [name, path] : folders) doc["folders"][ToUtf8(name)] = ToUtf8(*path);
     doc["lists"]["download"] = state.m_DownloadList.size();
     doc["lists"]["backup"] = state.m_BackupList.size();
+    // The download list's entries as Download.dat holds them: file key -> saved package.
+    doc["downloadList"] = nlohmann::ordered_json::object();
+    for (const auto& [key, path] : state.m_DownloadList) doc["downloadList"][ToUtf8(key)] = ToUtf8(path);
     console.OutBytes(doc.dump(2) + "\n");
     return kExitOk;
   }

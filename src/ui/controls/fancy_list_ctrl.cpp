@@ -139,6 +139,14 @@ LPARAM CFancyListCtrl::RowData(int row) const {
   return item.lParam;
 }
 
+void CFancyListCtrl::SetRowData(int row, LPARAM data) {
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  item.lParam = data;
+  SendMessageW(hwnd(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
 void CFancyListCtrl::DeleteAllRows() { SendMessageW(hwnd(), LVM_DELETEALLITEMS, 0, 0); }
 
 void CFancyListCtrl::DrawCell(HDC dc, int row, int column, RECT cell, LPARAM data) {

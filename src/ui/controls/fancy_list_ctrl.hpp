@@ -38,6 +38,7 @@ class CFancyListCtrl : public CSkinControl {
   bool HitTest(POINT point, int& row, int& column) const;
   // Item data of a row (-1 when there is no such row).
   LPARAM RowData(int row) const;
+  void SetRowData(int row, LPARAM data);
   void DeleteAllRows();
 
  protected:

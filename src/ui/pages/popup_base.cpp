@@ -28,6 +28,11 @@ void CGlobalUINag::OnInitPage() {
 
 void CGlobalUINag::CloseFromButton() {
   if (GetKeyState(VK_RETURN) < 0 || GetKeyState(VK_ESCAPE) < 0) return;
+  OnClosing();
+  ClosePopup();
+}
+
+void CGlobalUINag::ClosePopup() {
   host_.SetPopupShown(false);
   PostMessageW(hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
   SetFocus(host_.MainWindow());

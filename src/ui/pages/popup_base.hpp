@@ -16,14 +16,19 @@ class CGlobalUINag : public CGlobalUI {
       : CGlobalUI(templateId, fonts), host_(host) {}
 
   // Closes the pop-up as its close box does (unless Enter or Escape is held,
-  // i.e. the click came from the keyboard).
+  // i.e. the click came from the keyboard): OnClosing, then ClosePopup.
   void CloseFromButton();
+  // Closes the pop-up and the overlay that holds it; focus back to the main window.
+  void ClosePopup();
 
  protected:
   // Pop-ups add their own initialisation here.
   virtual void OnInitPopup() {}
   virtual bool OnPopupCommand(int /*id*/, int /*code*/) { return false; }
   virtual void OnPopupShown(bool /*visible*/) {}
+  // The user closes the pop-up (its close box, or a close button that calls
+  // CloseFromButton).
+  virtual void OnClosing() {}
   void PaintPage(HDC dc, const RECT& client) override;
   // A pop-up's body is white everywhere; the page panel is not drawn here.
   COLORREF BackgroundAt(const RECT&) const override { return RGB(255, 255, 255); }

@@ -23,6 +23,19 @@ void CPopupWithButtons::OnInitPopup() {
 CNagInstallDriverDlg::CNagInstallDriverDlg(const PageFonts& fonts, PopupHost& host, CTextTable&)
     : CPopupWithButtons(IDD_INSTALL_DRIVER, fonts, host, L"Install Driver", {IDC_INSTALL_YES, IDC_INSTALL_NO}) {}
 
+bool CNagInstallDriverDlg::OnPopupCommand(int id, int code) {
+  if (id != IDC_INSTALL_NO || code != BN_CLICKED) return false;
+  // Ignored when the click came from the keyboard.
+  if (GetKeyState(VK_RETURN) < 0 || GetKeyState(VK_ESCAPE) < 0) return true;
+  ClosePopup();
+  if (m_OnDismiss) m_OnDismiss();
+  return true;
+}
+
+void CNagInstallDriverDlg::OnClosing() {
+  if (m_OnDismiss) m_OnDismiss();
+}
+
 CNagReportFeedbackDlg::CNagReportFeedbackDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
     : CPopupWithButtons(IDD_REPORT_FEEDBACK, fonts, host, texts.GetText(L"IDS_REPORT_FEEDBACK_DESC1"),
                         {IDC_FEEDBACK_VIEW, IDC_FEEDBACK_SEND}) {}
@@ -47,10 +60,6 @@ void CNagDriverDetailsDlg::PaintPage(HDC dc, const RECT& client) {
     y += 28;
   }
 }
-
-CDownloadDlg::CDownloadDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
-    : CPopupWithButtons(IDD_DOWNLOAD, fonts, host, texts.GetText(L"IDS_DOWNLOAD_HEADING1"),
-                        {IDC_DOWNLOAD_STOP, IDC_DOWNLOAD_CLOSE}) {}
 
 CNagBackupDlg::CNagBackupDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
     : CPopupWithButtons(IDD_BACKUP_BEFORE_INSTALL, fonts, host, texts.GetText(L"IDS_BACKUP_HEADING"),

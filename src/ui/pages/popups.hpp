@@ -2,6 +2,7 @@
 // The pop-ups of the overlay. Each exists from its template with its heading
 // and skinned buttons; the flows that open them fill them.
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -29,6 +30,13 @@ class CPopupWithButtons : public CGlobalUINag {
 class CNagInstallDriverDlg : public CPopupWithButtons {
  public:
   CNagInstallDriverDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts);
+  // "Don't Install" and the close box: the pop-up closes, and this ends the
+  // busy state that the download-all run kept for the install.
+  std::function<void()> m_OnDismiss;
+
+ protected:
+  bool OnPopupCommand(int id, int code) override;
+  void OnClosing() override;
 };
 class CNagReportFeedbackDlg : public CPopupWithButtons {
  public:
@@ -46,10 +54,6 @@ class CNagDriverDetailsDlg : public CPopupWithButtons {
 
  private:
   CTextTable& m_Texts;
-};
-class CDownloadDlg : public CPopupWithButtons {
- public:
-  CDownloadDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts);
 };
 class CNagBackupDlg : public CPopupWithButtons {
  public:

@@ -21,6 +21,13 @@ constexpr int kStatusImageUpToDate = 1;
 constexpr int kLegendTop = 392;
 constexpr int kLegendStep = 17;
 
+// The action a device row offers: download its package, or install it once it
+// is here (nothing once installed).
+const wchar_t* StatusWord(int kind) {
+  if (kind == kRowInstall) return L"Install";
+  return kind == kRowDownload ? L"Download" : L"";
+}
+
 const int kLabelIds[] = {IDC_RESULT_START_TIME, IDC_RESULT_ELAPSED_TIME, IDC_RESULT_DEVICES_SCANNED,
                          IDC_RESULT_OUT_OF_DATE, IDC_RESULT_UP_TO_DATE};
 
@@ -87,9 +94,7 @@ void CScanResultDlg::PopulateResults() {
       }
     }
     const int inserted = m_List.InsertRow(index, row.text, row.kind, image);
-    if (inserted >= 0 && row.kind != kRowCategory) {
-      m_List.SetCell(inserted, kResultColumnStatus, row.kind == kRowInstall ? L"Install" : L"Download");
-    }
+    if (inserted >= 0 && row.kind != kRowCategory) m_List.SetCell(inserted, kResultColumnStatus, StatusWord(row.kind));
     ++index;
   }
   scan.m_Rows = std::move(rows.rows);
@@ -97,6 +102,24 @@ void CScanResultDlg::PopulateResults() {
   scan.m_strShownDevices = std::move(rows.shownDevices);
   InvalidateRect(m_List.hwnd(), nullptr, TRUE);
   UpdateWindow(m_List.hwnd());
+}
+
+void CScanResultDlg::SetRowKind(int row, int kind) {
+  ScanResult& scan = m_Links.scan;
+  if (row < 0 || static_cast<std::size_t>(row) >= scan.m_Rows.size()) return;
+  ResultRow& shown = scan.m_Rows[static_cast<std::size_t>(row)];
+  if (shown.kind == kRowCategory) return;
+  shown.kind = kind;
+  m_List.SetRowData(row, kind);
+  m_List.SetCell(row, kResultColumnStatus, StatusWord(kind));
+  SendMessageW(m_List.hwnd(), LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
+  UpdateWindow(m_List.hwnd());
+}
+
+bool CScanResultDlg::OnCommand(int id, int code) {
+  if (id != IDC_RESULT_DOWNLOAD_ALL || code != BN_CLICKED) return false;
+  if (m_Actions.downloadAll && IsWindowEnabled(m_DownloadAll.hwnd())) m_Actions.downloadAll();
+  return true;
 }
 
 void CScanResultDlg::OnShown(bool visible) {

@@ -40,6 +40,7 @@ struct ResultPageActions {
   std::function<void(int row)> install;                        // the install confirmation
   std::function<void(std::int32_t device)> details;            // the driver details pop-up
   std::function<void()> feedback;                              // the feedback pop-up
+  std::function<void()> downloadAll;                           // the download pop-up and every row's download
 };
 
 class CScanResultDlg : public CGlobalUI {
@@ -51,10 +52,14 @@ class CScanResultDlg : public CGlobalUI {
 
   // Fills the list from the scan (its rows, m_RowToDevice, m_strShownDevices).
   void PopulateResults();
+  // A device row's new state (downloaded, installed): the scan's typed row,
+  // the list row's item data and its status word, redrawn.
+  void SetRowKind(int row, int kind);
 
  protected:
   void OnInitPage() override;
   void OnShown(bool visible) override;
+  bool OnCommand(int id, int code) override;
   INT_PTR OnPageMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
   void PaintPage(HDC dc, const RECT& client) override;
 

@@ -22,6 +22,10 @@
 //   window_probe page-visible TITLE ID   1 when control ID of the visible page shows, else 0
 //   window_probe page-press TITLE ID     click button ID of the visible page without
 //                                        waiting for what the click starts (a message box)
+//   window_probe popup-list-rows TITLE ID   rows of the shown pop-up's list ID (as list-rows)
+//   window_probe popup-visible|popup-enabled TITLE ID   1 or 0 for control ID of the shown pop-up
+//   window_probe popup-click TITLE ID    presses button ID of the shown pop-up
+//   window_probe enabled TITLE ID        1 or 0: control ID of the main window is enabled
 //   window_probe start-limited COMMAND-LINE  runs the command as a user without
 //                                        administrator rights (the Administrators
 //                                        group for deny only), waits for it and
@@ -484,13 +488,29 @@ int wmain(int argc, wchar_t** argv) {
     if (tree == nullptr) return 1;
     return verb == L"tree-items" ? TreeItems(tree) : TreeClick(tree, argv[4]);
   }
-  if (verb == L"popup" || verb == L"close-popup" || (verb == L"popup-text" && argc > 3)) {
+  if (verb == L"popup" || verb == L"close-popup" ||
+      ((verb == L"popup-text" || verb == L"popup-list-rows" || verb == L"popup-visible" ||
+        verb == L"popup-enabled" || verb == L"popup-click") &&
+       argc > 3)) {
     PopupSearch search{0, nullptr};
     GetWindowThreadProcessId(window, &search.process);
     EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
     if (search.found == nullptr) return 1;
     if (verb == L"close-popup") SendMessageW(GetDlgItem(search.found, 1045), BM_CLICK, 0, 0);
-    if (verb == L"popup-text") Print(ControlText(GetDlgItem(search.found, ControlId(argv[3]))));
+    if (verb == L"popup" || verb == L"close-popup") return 0;
+    HWND control = argc > 3 ? GetDlgItem(search.found, ControlId(argv[3])) : nullptr;
+    if (verb == L"popup-visible") Print(std::to_wstring(control != nullptr && IsWindowVisible(control) ? 1 : 0));
+    if (control == nullptr) return verb == L"popup-visible" ? 0 : 1;
+    if (verb == L"popup-text") Print(ControlText(control));
+    if (verb == L"popup-enabled") Print(std::to_wstring(IsWindowEnabled(control) ? 1 : 0));
+    if (verb == L"popup-click") PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(ControlId(argv[3]), BN_CLICKED),
+                                             reinterpret_cast<LPARAM>(control));
+    if (verb == L"popup-list-rows") return ListRows(control);
+    return 0;
+  }
+  if (verb == L"enabled" && argc > 3) {
+    HWND control = GetDlgItem(window, ControlId(argv[3]));
+    Print(std::to_wstring(control != nullptr && IsWindowEnabled(control) ? 1 : 0));
     return 0;
   }
   return 2;

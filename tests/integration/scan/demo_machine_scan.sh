@@ -82,7 +82,7 @@ if python3 -c 'import socket,sys; socket.create_connection(("127.0.0.2", int(sys
   fail "127.0.0.2:$VELKOR_SERVICE_PORT accepts connections; the fallback cannot be shown"
 fi
 velkor_service_use "http://127.0.0.2:$VELKOR_SERVICE_PORT/"
-"$run" reg add 'HKCU\Software\VELKOR Brenn' /v FallbackHost /t REG_SZ /d 127.0.0.1 /f >/dev/null
+"$run" reg add 'HKLM\Software\VELKOR Brenn' /v FallbackHost /t REG_SZ /d 127.0.0.1 /f >/dev/null
 status=0
 "$run" "$ctl" scan >"$work/fallback.txt" 2>"$work/fallback.err" || status=$?
 if [ "$status" -eq 0 ] && check_offers "$work/fallback.txt"; then

@@ -5,7 +5,9 @@
 #                                      port of HOST (default 127.0.0.1); sets
 #                                      VELKOR_SERVICE_PORT and VELKOR_SERVICE_URL
 #   velkor_service_use [URL]           write "ServiceUrl" (default VELKOR_SERVICE_URL)
-#                                      into HKCU of the Wine prefix
+#                                      into HKLM of the Wine prefix: programs under
+#                                      Wine run elevated, and an elevated Network.dll
+#                                      reads its settings from the machine only
 #   velkor_service_post_scan REQUEST ANSWER [URL]
 #                                      POST a request file, write the answer file
 #   velkor_service_stop                stop the service (also done on exit)
@@ -16,8 +18,13 @@
 #   VELKOR_WINE_RUN                   wine-run of the build (runs `reg` in the prefix)
 #   VELKOR_SERVICE_BINARY             velkor-service of the native build
 #   VELKOR_SAMPLE_CATALOG             folder holding packages/ (the sample catalog)
+#   VELKOR_SERVICE_KEYS               folder of the private keys that sign the answers
+#                                     (default: the test keys the build made for its
+#                                     Network.dll, VELKOR_BUILD_DIR/keys)
 #   VELKOR_SERVICE_WORK               where the catalog database and the logs go
 #                                     (default: a temporary folder, removed on exit)
+#   VELKOR_SERVICE_PUBLIC_URL         the service's --public-url (default: none, so
+#                                     the download addresses point at the service)
 #
 # An exit trap stops the service; a script that has set its own EXIT trap before
 # starting the service calls velkor_service_stop from it.
@@ -27,6 +34,7 @@
 VELKOR_WINE_RUN="${VELKOR_WINE_RUN:-$VELKOR_BUILD_DIR/wine/wine-run}"
 VELKOR_SERVICE_BINARY="${VELKOR_SERVICE_BINARY:-$VELKOR_SOURCE_DIR/build/native/service/velkor-service}"
 VELKOR_SAMPLE_CATALOG="${VELKOR_SAMPLE_CATALOG:-$VELKOR_BUILD_DIR/sample_catalog}"
+VELKOR_SERVICE_KEYS="${VELKOR_SERVICE_KEYS:-$VELKOR_BUILD_DIR/keys}"
 VELKOR_SERVICE_PID=""
 VELKOR_SERVICE_PORT=""
 VELKOR_SERVICE_URL=""
@@ -101,6 +109,11 @@ velkor_service_start() {
          "build the target velkor_sample_catalog first" >&2
     return 1
   fi
+  if [ ! -f "$VELKOR_SERVICE_KEYS/scan-answer.key" ] || [ ! -f "$VELKOR_SERVICE_KEYS/driver-answer.key" ]; then
+    echo "service_fixture: no signing keys in $VELKOR_SERVICE_KEYS; the build makes test keys there" \
+         "unless VELKOR_SCAN_ANSWER_KEYS and VELKOR_DRIVER_ANSWER_KEYS name public keys of their own" >&2
+    return 1
+  fi
   if [ -z "${VELKOR_SERVICE_WORK:-}" ]; then
     VELKOR_SERVICE_WORK="$(mktemp -d)"
     VELKOR_SERVICE_OWN_WORK="$VELKOR_SERVICE_WORK"
@@ -118,7 +131,9 @@ velkor_service_start() {
   for attempt in 1 2 3 4 5; do
     port="$(velkor_free_port "$host")" || return 1
     "$VELKOR_SERVICE_BINARY" serve --catalog "$catalog" --packages "$VELKOR_SAMPLE_CATALOG/packages" \
-      --listen "$host:$port" --threads 4 </dev/null >"$VELKOR_SERVICE_WORK/serve.log" 2>&1 &
+      --listen "$host:$port" --threads 4 ${VELKOR_SERVICE_PUBLIC_URL:+--public-url "$VELKOR_SERVICE_PUBLIC_URL"} \
+      --scan-key "$VELKOR_SERVICE_KEYS/scan-answer.key" --driver-key "$VELKOR_SERVICE_KEYS/driver-answer.key" \
+      </dev/null >"$VELKOR_SERVICE_WORK/serve.log" 2>&1 &
     VELKOR_SERVICE_PID=$!
     VELKOR_SERVICE_PORT="$port"
     VELKOR_SERVICE_URL="http://$host:$port/"
@@ -164,5 +179,5 @@ PY
 
 velkor_service_use() {
   local url="${1:-$VELKOR_SERVICE_URL}"
-  "$VELKOR_WINE_RUN" reg add 'HKCU\Software\VELKOR Brenn' /v ServiceUrl /t REG_SZ /d "$url" /f >/dev/null
+  "$VELKOR_WINE_RUN" reg add 'HKLM\Software\VELKOR Brenn' /v ServiceUrl /t REG_SZ /d "$url" /f >/dev/null
 }

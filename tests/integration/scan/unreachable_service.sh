@@ -29,7 +29,7 @@ python3 "$here/count_listener.py" "$work/connections.log" "127.0.0.2:$port" "127
 listener=$!
 for _ in $(seq 100); do [ -f "$work/connections.log" ] && break; sleep 0.05; done
 velkor_service_use "http://127.0.0.2:$port/"
-set_value FallbackHost 127.0.0.1
+"$run" reg add 'HKLM\Software\VELKOR Brenn' /v FallbackHost /t REG_SZ /d 127.0.0.1 /f >/dev/null
 # Counts of an earlier scan, which a failed exchange must not overwrite.
 set_value OutofDate 3
 set_value UpToDate 54

@@ -23,17 +23,22 @@ TEST(TimeText, ClockTimeAndLongDateUseTwelveHoursAndEnglishMonths) {
     LocalTime time;
     const wchar_t* clock;
     const wchar_t* longDate;
+    const wchar_t* logDate;  // the download log's date column
   };
   const Case cases[] = {
-      {At(2026, 12, 10, 0, 0, 0), L"12:00:00 AM ", L"December 10, 2026 12:00:00 AM "},      // midnight
-      {At(2026, 1, 5, 12, 0, 0), L"12:00:00 PM ", L"January 05, 2026 12:00:00 PM "},        // noon
-      {At(2007, 2, 28, 23, 59, 59, 999), L"11:59:59 PM ", L"February 28, 2007 11:59:59 PM "},
-      {At(2008, 9, 1, 9, 5, 3), L"09:05:03 AM ", L"September 01, 2008 09:05:03 AM "},
-      {At(2008, 5, 31, 13, 7, 0), L"01:07:00 PM ", L"May 31, 2008 01:07:00 PM "},
+      {At(2026, 12, 10, 0, 0, 0), L"12:00:00 AM ", L"December 10, 2026 12:00:00 AM ",  // midnight
+       L"December 10, 2026   12:00 AM"},
+      {At(2026, 1, 5, 12, 0, 0), L"12:00:00 PM ", L"January 05, 2026 12:00:00 PM ",  // noon
+       L"January 05, 2026   12:00 PM"},
+      {At(2007, 2, 28, 23, 59, 59, 999), L"11:59:59 PM ", L"February 28, 2007 11:59:59 PM ",
+       L"February 28, 2007   11:59 PM"},
+      {At(2008, 9, 1, 9, 5, 3), L"09:05:03 AM ", L"September 01, 2008 09:05:03 AM ", L"September 01, 2008   09:05 AM"},
+      {At(2008, 5, 31, 13, 7, 0), L"01:07:00 PM ", L"May 31, 2008 01:07:00 PM ", L"May 31, 2008   01:07 PM"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FormatClockTime(c.time), c.clock);
     EXPECT_EQ(FormatLongDateTime(c.time), c.longDate);
+    EXPECT_EQ(FormatLogDate(c.time), c.logDate);
   }
 }
 

@@ -147,5 +147,19 @@ TEST(ListFile, HostileLengthsAndCountsFailWithoutReadingPastTheEnd) {
   }
 }
 
+TEST(ListFile, CountIsBoundByTheEntryLimit) {
+  // A count over the limit is damage before the first pair, whatever follows.
+  for (const std::uint32_t count : {kListEntryLimit, kListEntryLimit + 1}) {
+    SCOPED_TRACE(count);
+    Bytes bytes = {0, 0, 0, 0, 0xFF, 0xFF, static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
+                   static_cast<std::uint8_t>(count >> 16), static_cast<std::uint8_t>(count >> 24)};
+    PutListString(bytes, L"key");
+    PutListString(bytes, L"value");
+    StringMap list;
+    EXPECT_FALSE(DecodeListFile(bytes, list));  // both are short of pairs
+    EXPECT_EQ(list.size(), count == kListEntryLimit ? 1u : 0u);
+  }
+}
+
 }  // namespace
 }  // namespace velkor

@@ -52,6 +52,25 @@ TEST(ListStore, DamagedFileIsDeletedAndTheGoodPairsStay) {
   }
 }
 
+TEST(ListStore, DamagedFileGoesToTheCallersRemover) {
+  ScratchFolder dir;
+  const std::wstring path = dir.File(L"Download.dat");
+  for (bool removes : {true, false}) {
+    SCOPED_TRACE(removes);
+    WriteAll(path, {1, 0, 0, 0});
+    std::vector<std::wstring> asked;
+    StringMap list;
+    EXPECT_EQ(LoadListFile(path, list, DecodeLatin1,
+                           [&](const std::wstring& file) {
+                             asked.push_back(file);
+                             return removes && RemoveFile(file);
+                           }),
+              ListLoadResult::Damaged);
+    EXPECT_EQ(asked, std::vector<std::wstring>{path});
+    EXPECT_EQ(FileExists(path), !removes);
+  }
+}
+
 // A save that cannot complete must not cost the user the list already on disk.
 TEST(ListStore, FailedSaveKeepsThePreviousFile) {
   ScratchFolder dir;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/application_state.hpp"
+#include "core/file_removal_win.hpp"
 #include "core/list_store.hpp"
 #include "core/registry_key.hpp"
 #include "core/settings.hpp"
@@ -203,6 +204,28 @@ TEST_F(ApplicationStateTest, ListsLiveInTheDataFolder) {
   CApplicationState state(L"Velkor", Sources());
   EXPECT_EQ(state.m_DownloadList, (StringMap{{L"pkg", L"C:\\d\\pkg.zip"}}));
   EXPECT_EQ(state.m_BackupList, (StringMap{{L"Backup 1", L"C:\\b\\1.zip"}}));
+}
+
+TEST(RemoveUnredirectedFile, DeletesOnlyAPlainFileNamedByAPlainPath) {
+  ScratchFolder dir;
+  const std::wstring file = dir.File(L"Download.dat");
+  velkor::testing::WriteAll(file, {1});
+  CreateDirectoryW(dir.File(L"sub").c_str(), nullptr);
+  const std::wstring refused[] = {
+      L"Download.dat",                             // relative
+      dir.File(L"sub") + L"\\..\\Download.dat",    // walks up
+      dir.File(L".") + L"\\Download.dat",
+      dir.File(L"sub") + L"\\\\Download.dat",      // an empty name
+      dir.File(L"sub"),                            // a folder
+      dir.File(L"missing.dat"),
+  };
+  for (const std::wstring& path : refused) {
+    EXPECT_FALSE(RemoveUnredirectedFile(path)) << ::testing::PrintToString(path);
+    EXPECT_TRUE(FileExists(file));
+  }
+  EXPECT_TRUE(FolderExists(dir.File(L"sub") + L"\\"));
+  EXPECT_TRUE(RemoveUnredirectedFile(file));
+  EXPECT_FALSE(FileExists(file));
 }
 
 TEST(SingleByteLists, UseTheSystemCodePage) {
