@@ -43,9 +43,4 @@ class WinBackupParts final : public BackupParts {
   unsigned exitCode_ = 0;
 };
 
-// Whether a folder may be deleted with everything in it: a full path below a
-// drive or a share (never the drive or the share itself), without wildcards,
-// which the shell would expand, and without a final backslash.
-bool IsDeletableFolder(std::wstring_view folder);
-
 }  // namespace velkor

@@ -40,11 +40,6 @@ std::wstring_view FileNamePart(std::wstring_view path) {
   return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
 }
 
-// A single name that can be joined to a folder and stays in it.
-bool IsPlainName(std::wstring_view name) {
-  return name.find_first_of(L"\\/") == std::wstring_view::npos && IsSafeZipEntryName(name);
-}
-
 // Whether folder (ending in a backslash) is root or lies below it, letter case aside.
 bool IsWithinFolder(std::wstring_view folder, std::wstring_view root) {
   if (root.empty()) return false;
@@ -161,7 +156,7 @@ ClassKeyValues CBackupRestore::DriverNames(const DeviceRecord& device) {
   }
   // The value names a file in the system INF folder; one that could lead out
   // of it is not taken.
-  if (!names.infPath.empty() && !IsPlainName(names.infPath)) names.infPath.clear();
+  if (!names.infPath.empty() && !IsPlainFileName(names.infPath)) names.infPath.clear();
   if (names.infPath.empty()) names.infPath = device.InfPath;
   // Packages in the driver store keep their own INF names; the oemN.inf copy
   // is only the published one.
@@ -201,7 +196,7 @@ void CBackupRestore::AddFilesFromSetupLog(const std::wstring& infName) {
       last.substr(quote + 1, slash == std::wstring::npos ? std::wstring::npos : slash - quote - 1);
   // Only a folder name: an empty text, or a drive such as "c:" of a line that
   // quotes a full path first, would take in every package of the store.
-  if (!IsPlainName(store)) return;
+  if (!IsPlainFileName(store)) return;
   for (const std::wstring& item : m_arrDriverStore) {
     if (ContainsNoCase(item, store)) Append(m_arrFiles, item, kMaxDriverStoreItems);
   }
@@ -221,7 +216,7 @@ std::int32_t CBackupRestore::CopyEntry(const std::wstring& entry, const std::wst
 
   if (!m_bDriverStoreMode && !m_platform.FileExists(source)) {
     m_strSoughtName = Trim(FileNamePart(source));
-    if (IsPlainName(m_strSoughtName)) {
+    if (IsPlainFileName(m_strSoughtName)) {
       int found = SearchOnce(m_strWindowsDir + L"\\");
       if (found == 0) {
         const std::size_t slash = m_strWindowsDir.rfind(L'\\');
@@ -239,8 +234,8 @@ std::int32_t CBackupRestore::CopyEntry(const std::wstring& entry, const std::wst
   // Only a path is a file that can be copied; its name stays in the folder.
   if (source.find(L'\\') == std::wstring::npos) return 0;
   const std::wstring name(FileNamePart(source));
-  if (IsPlainName(name)) m_pBackupPlatform->CopyFileOver(source, deviceFolder + name);
-  if (!secondName.empty() && IsPlainName(secondName)) {
+  if (IsPlainFileName(name)) m_pBackupPlatform->CopyFileOver(source, deviceFolder + name);
+  if (!secondName.empty() && IsPlainFileName(secondName)) {
     m_pBackupPlatform->CopyFileOver(source, deviceFolder + secondName);
   }
   return 0;

@@ -18,7 +18,9 @@
 
 #include "app/velkorctl/commands.hpp"
 #include "app/velkorctl/ctrl_c_scope.hpp"
+#include "app/velkorctl/device_choice.hpp"
 #include "app/velkorctl/engine_start.hpp"
+#include "app/velkorctl/progress_line.hpp"
 #include "app/velkorctl/verb_backup.hpp"
 #include "app/velkorctl/verb_scan.hpp"
 #include "backup/backup_parts_win.hpp"
@@ -37,34 +39,23 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr std::size_t kLineWidth = 78;
-
 // The backup page on a console: status lines and messages as lines, the
 // device being backed up redrawn in place while standard error is a console.
 class ConsoleBackupView final : public BackupView {
  public:
   ConsoleBackupView(const Console& console, std::vector<std::int32_t> chosen)
-      : console_(console), chosen_(std::move(chosen)) {}
+      : line_(console), chosen_(std::move(chosen)) {}
 
-  void SetStatusText(const std::wstring& text) override { Line(text); }
+  void SetStatusText(const std::wstring& text) override { line_.Line(text); }
   void SetDeviceText(const std::wstring&) override {}
   void ShowCurrentDevice(const std::wstring& name, const std::wstring& classDescription) override {
-    device_ = name + L" (" + classDescription + L")";
-    if (console_.ErrIsConsole()) {
-      Redraw();
-    } else {
-      console_.Err(L"  " + device_ + L"\n");
-    }
+    line_.Device(name + L" (" + classDescription + L")");
   }
-  void SetProgress(int percent) override {
-    if (percent == percent_) return;
-    percent_ = percent;
-    if (console_.ErrIsConsole() && open_) Redraw();
-  }
-  void ShowMessage(const std::wstring& text, bool) override { Line(text); }
+  void SetProgress(int percent) override { line_.Percent(percent); }
+  void ShowMessage(const std::wstring& text, bool) override { line_.Line(text); }
   bool AskYesNo(const std::wstring& text) override {
-    Line(text);
-    Line(L"  -> No (run velkorctl elevated for a full backup)");
+    line_.Line(text);
+    line_.Line(L"  -> No (run velkorctl elevated for a full backup)");
     return false;
   }
   void ShowRunControls() override { phase_ = Phase::Copying; }
@@ -76,10 +67,10 @@ class ConsoleBackupView final : public BackupView {
   std::optional<std::vector<std::int32_t>> CheckedDevices() override { return chosen_; }
   void ShowSummary(const BackupSummary& summary) override {
     const std::wstring* values[4] = {&summary.total, &summary.selected, &summary.done, &summary.notDone};
-    for (int i = 0; i < 4; ++i) Line(std::wstring(kBackupSummaryCaptions[i]) + L" " + *values[i]);
+    for (int i = 0; i < 4; ++i) line_.Line(std::wstring(kBackupSummaryCaptions[i]) + L" " + *values[i]);
   }
   void StartResultTimer(int timerId) override {
-    Line(timerId == kTimerBackupAborted ? kBackupAbortedMessage : kBackupCompletedMessage);
+    line_.Line(timerId == kTimerBackupAborted ? kBackupAbortedMessage : kBackupCompletedMessage);
   }
 
   // What Ctrl+C does: before the copying begins nothing is written yet and it
@@ -92,31 +83,11 @@ class ConsoleBackupView final : public BackupView {
     if (phase_.compare_exchange_strong(expected, Phase::Stopping)) return Phase::Copying;
     return expected;
   }
-  void FinishLine() {
-    if (!open_) return;
-    console_.Err(L"\n");
-    open_ = false;
-  }
+  void FinishLine() { line_.Finish(); }
 
  private:
-  void Line(const std::wstring& text) {
-    if (text.empty()) return;
-    FinishLine();
-    console_.Err(text + L"\n");
-  }
-  void Redraw() {
-    std::wstring line = L"[" + std::to_wstring(percent_) + L"%] " + device_;
-    if (line.size() > kLineWidth) line.resize(kLineWidth);
-    line.resize(kLineWidth, L' ');
-    console_.Err(L"\r" + line);
-    open_ = true;
-  }
-
-  const Console& console_;
+  ProgressLine line_;
   std::vector<std::int32_t> chosen_;
-  std::wstring device_;
-  int percent_ = 0;
-  bool open_ = false;
   std::atomic<Phase> phase_{Phase::Starting};
 };
 
@@ -139,31 +110,15 @@ BOOL WINAPI StopBackupOnCtrlC(DWORD event) {
   return TRUE;
 }
 
-struct Options {
-  bool all = false;
-  std::vector<std::int32_t> devices;  // --device N ...
+struct Options : DeviceChoice {
   bool json = false;
 };
-
-bool IsNumber(const std::wstring& text) {
-  if (text.empty() || text.size() > 9) return false;
-  for (const wchar_t c : text) {
-    if (c < L'0' || c > L'9') return false;
-  }
-  return true;
-}
 
 int ParseOptions(const std::vector<std::wstring>& args, const Console& console, Options& options) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::wstring& arg = args[i];
-    if (arg == L"--all") {
-      options.all = true;
-    } else if (arg == L"--device") {
-      if (i + 1 >= args.size() || !IsNumber(args[i + 1])) {
-        console.Err(L"velkorctl: '--device' needs a device number (see 'velkorctl help')\n");
-        return kExitUsage;
-      }
-      while (i + 1 < args.size() && IsNumber(args[i + 1])) options.devices.push_back(ParseDecimal(args[++i]));
+    if (const DeviceOption taken = TakeDeviceOption(args, i, console, options); taken != DeviceOption::NotOne) {
+      if (taken == DeviceOption::Usage) return kExitUsage;
     } else if (arg == L"--json") {
       options.json = true;
     } else {
@@ -171,11 +126,7 @@ int ParseOptions(const std::vector<std::wstring>& args, const Console& console, 
       return kExitUsage;
     }
   }
-  if (options.all && !options.devices.empty()) {
-    console.Err(L"velkorctl: '--all' and '--device' exclude each other (see 'velkorctl help')\n");
-    return kExitUsage;
-  }
-  return kExitOk;
+  return CheckDeviceChoice(options, console);
 }
 
 std::string Utf8(const std::wstring& text) { return ToUtf8(text); }

@@ -199,7 +199,7 @@ TEST(BackupIndex, DeviceFolderNames) {
       {L"  Realtek  ", L"Realtek"},
       {L"Card reader /", L"Card reader"},  // the system would drop the blank
       {L"Dev. ..", L"Dev"},
-      {L"???", L""},
+      {L"???", L"_"},  // never the backup folder itself
       {std::wstring(400, L'x'), std::wstring(258, L'x')},
   };
   for (const auto& c : cases) EXPECT_EQ(BackupFolderName(c.name), c.folder) << c.name.size();
