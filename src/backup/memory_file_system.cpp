@@ -170,6 +170,14 @@ bool MemoryFileSystem::RemoveFile(const std::wstring& path) {
   return true;
 }
 
+bool MemoryFileSystem::RemoveTree(const std::wstring& path) {
+  const std::wstring key = Key(path);
+  if (key.empty() || nodes_.erase(key) == 0) return false;
+  const std::wstring below = key + L"\\";
+  for (auto it = nodes_.lower_bound(below); it != nodes_.end() && it->first.rfind(below, 0) == 0;) it = nodes_.erase(it);
+  return true;
+}
+
 std::vector<FolderItem> MemoryFileSystem::ListFolder(const std::wstring& path) {
   const std::wstring key = Key(path);
   std::vector<FolderItem> items;

@@ -37,6 +37,10 @@ class MemoryFileSystem final : public ZipFileSystem {
   // Local time is UTC plus this many seconds.
   void SetLocalOffsetSeconds(std::int64_t seconds) { localOffsetTicks_ = seconds * 10000000; }
 
+  // Removes a file, or a folder with everything below it; false when the
+  // path names nothing.
+  bool RemoveTree(const std::wstring& path);
+
   const Node* Find(const std::wstring& path) const;
   // Every node, files and folders, ordered by path without letter case.
   std::vector<const Node*> Nodes() const;

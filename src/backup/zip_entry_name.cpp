@@ -131,6 +131,10 @@ bool IsSafeZipEntryName(std::wstring_view cleaned) {
   return CleanZipEntryName(cleaned) == cleaned;
 }
 
+bool IsPlainFileName(std::wstring_view name) {
+  return name.find_first_of(L"\\/") == std::wstring_view::npos && IsSafeZipEntryName(name);
+}
+
 std::optional<std::wstring> SafeZipEntryPath(std::wstring_view name) {
   std::wstring cleaned = CleanZipEntryName(name);
   if (!IsSafeZipEntryName(cleaned)) return std::nullopt;

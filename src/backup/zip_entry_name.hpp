@@ -30,6 +30,11 @@ std::wstring CleanZipEntryName(std::wstring_view name);
 // COM1, ... with any extension).
 bool IsSafeZipEntryName(std::wstring_view cleaned);
 
+// A single file or folder name that can be joined to a folder as it stands
+// and stays in it: no separator, and safe as an archive entry name (no "..",
+// no drive or stream colon, no device name, no final dot or space).
+bool IsPlainFileName(std::wstring_view name);
+
 // CleanZipEntryName, then none unless the result is safe.
 std::optional<std::wstring> SafeZipEntryPath(std::wstring_view name);
 

@@ -15,4 +15,13 @@ inline bool IsPathSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 // sure p ends in a backslash.
 std::wstring JoinPath(std::wstring_view path, std::wstring_view piece);
 
+// "C:\..." or "\\server\share\...".
+bool IsFullPath(std::wstring_view path);
+
+// Whether a folder may be deleted with everything in it: a full path below a
+// drive or a share (never the drive or the share itself, never an empty
+// server or share name), without wildcards, which the shell would expand,
+// without control characters and without a final backslash.
+bool IsDeletableFolderPath(std::wstring_view path);
+
 }  // namespace velkor

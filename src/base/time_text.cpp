@@ -73,4 +73,14 @@ std::wstring FormatDuration(const LocalTime& start, const LocalTime& end) {
   return TwoDigits(hours) + L":" + TwoDigits(minutes) + L":" + TwoDigits(static_cast<int>(seconds % 60));
 }
 
+std::wstring FormatBackupStamp(const LocalTime& time) {
+  const int year = Clamp(time.year, 0, 9999);
+  wchar_t digits[8];
+  std::swprintf(digits, sizeof digits / sizeof digits[0], L"%04d", year);
+  const int hour = Clamp(time.hour, 0, 23);
+  const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+  return digits + TwoDigits(Clamp(time.month, 1, 12)) + TwoDigits(Clamp(time.day, 1, 31)) + TwoDigits(hour12) + L"_" +
+         TwoDigits(Clamp(time.minute, 0, 59)) + TwoDigits(Clamp(time.second, 0, 59)) + (hour < 12 ? L"AM" : L"PM");
+}
+
 }  // namespace velkor

@@ -38,4 +38,9 @@ std::wstring FormatLogDate(const LocalTime& time);
 // difference below zero (the clock was set back) reads "00:00:00".
 std::wstring FormatDuration(const LocalTime& start, const LocalTime& end);
 
+// "2026120809_1530PM" (four-digit year, month, day, the hour on the 12-hour
+// clock, an underscore, minute, second, AM or PM; strftime's
+// "%Y%m%d%I_%M%S%p"): the date in a backup archive's name.
+std::wstring FormatBackupStamp(const LocalTime& time);
+
 }  // namespace velkor

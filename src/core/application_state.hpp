@@ -59,6 +59,8 @@ class CApplicationState : public OperationHost, public WorkingFolders {
   // back-up-all flag). A download-all run with packages clears the first and
   // sets the second.
   bool m_bInstallSingle = false;
+  // The back-up-all flag: the backup page's box sets it (every device of the
+  // inventory is backed up); the routes into the install set it too.
   bool m_bBackupAll = false;
   // Written by a worker, read by the UI thread: a whole integer each time.
   volatile long m_bOperationInProgress = 0;

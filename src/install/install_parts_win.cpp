@@ -6,7 +6,7 @@
 
 #include "backup/zip_file_system_win.hpp"
 #include "install/archive_extraction_win.hpp"
-#include "install/folder_tree.hpp"
+#include "core/folder_tree.hpp"
 #include "install/started_process_win.hpp"
 #include "install/zip_package.hpp"
 

@@ -11,40 +11,6 @@ PackageKinds PackageKindsOf(std::wstring_view packagePath) {
   return {has(L".exe") || has(L".msi"), has(L".zip"), has(L".rar"), has(L".cab")};
 }
 
-bool IsPlainFileName(std::wstring_view name) {
-  return name.find_first_of(L"\\/") == std::wstring_view::npos && IsSafeZipEntryName(name);
-}
-
-bool IsFullPath(std::wstring_view path) {
-  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
-    const wchar_t drive = path[0];
-    return (drive >= L'A' && drive <= L'Z') || (drive >= L'a' && drive <= L'z');
-  }
-  return path.size() > 2 && path[0] == L'\\' && path[1] == L'\\';
-}
-
-namespace {
-
-// A control character (a NUL above all) would cut the path short where the
-// system reads it, so that it names another file than the one checked here.
-bool HasControlCharacter(std::wstring_view path) {
-  for (wchar_t c : path) {
-    if (c < 0x20) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
-bool IsDeletableFolderPath(std::wstring_view path) {
-  if (!IsFullPath(path) || path.back() == L'\\' || path.back() == L'/') return false;
-  if (path.find_first_of(L"*?") != std::wstring_view::npos || HasControlCharacter(path)) return false;
-  if (path[1] == L':') return path.size() > 3;  // C:\x at least
-  // \\server\share\x at least.
-  const std::size_t share = path.find(L'\\', 2);
-  return share != std::wstring_view::npos && path.find(L'\\', share + 1) != std::wstring_view::npos;
-}
-
 std::optional<PackageNames> DerivePackageNames(std::wstring_view packagePath) {
   const std::size_t slash = packagePath.rfind(L'\\');
   if (slash == std::wstring_view::npos || !IsFullPath(packagePath)) return std::nullopt;

@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "backup/zip_entry_name.hpp"
+#include "base/path.hpp"
+
 namespace velkor {
 
 // The kinds a package may be, each a substring test anywhere in the path's
@@ -47,18 +50,7 @@ std::optional<std::wstring> UnpackedInfPath(std::wstring_view unpackFolder,
 // support folder has no parent.
 std::wstring SupportRoot(std::wstring_view supportFolder);
 
-// A single file or folder name that can be written as it stands: no separator,
-// and safe as an archive entry name (no "..", no drive or stream colon, no
-// device name, no final dot or space).
-bool IsPlainFileName(std::wstring_view name);
-
-// "C:\..." or "\\server\share\...".
-bool IsFullPath(std::wstring_view path);
-
-// Whether a folder may be handed to DeleteFolderTree: a full path below a drive
-// or a share (never the drive or share itself), without wildcards, which the
-// shell would expand, without control characters and without a final
-// backslash.
-bool IsDeletableFolderPath(std::wstring_view path);
+// IsPlainFileName (backup/zip_entry_name.hpp), IsFullPath and
+// IsDeletableFolderPath (base/path.hpp) are shared with the backup.
 
 }  // namespace velkor

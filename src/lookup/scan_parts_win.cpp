@@ -1,7 +1,6 @@
 #include "lookup/scan_parts_win.hpp"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <utility>
 
@@ -11,7 +10,6 @@
 #include "inventory/machine_scan_win.hpp"
 #include "inventory/os_version_code.hpp"
 #include "inventory/system_information.hpp"
-#include "platform/unique_handle.hpp"
 
 namespace velkor {
 
@@ -24,34 +22,7 @@ bool WinScanParts::IsFullAdministrator() { return IsAdministrator(); }
 
 int WinScanParts::WindowsMajorVersion() { return static_cast<int>(GetOSVersionCode().major); }
 
-bool WinScanParts::RelaunchElevated() {
-  // The path goes to the shell in double quotes; a path never holds one, so
-  // any that came with it are dropped rather than let it end the quoting.
-  std::wstring file = L"\"";
-  for (const wchar_t c : relaunch_.program) {
-    if (c != L'"') file += c;
-  }
-  file += L"\"";
-
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  // No error box from the shell: when the start fails the scan simply goes on
-  // with the rights it has, as it does when the user declines.
-  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | (relaunch_.waitForExit ? SEE_MASK_NOCLOSEPROCESS : 0);
-  info.lpVerb = L"runas";
-  info.lpFile = file.c_str();
-  info.lpParameters = relaunch_.parameters.c_str();
-  info.nShow = SW_SHOWNORMAL;
-  if (!::ShellExecuteExW(&info)) return false;
-  exitCode_ = 0;
-  if (relaunch_.waitForExit && info.hProcess != nullptr) {
-    const UniqueKernelHandle process(info.hProcess);
-    ::WaitForSingleObject(process.get(), INFINITE);
-    DWORD code = 0;
-    if (::GetExitCodeProcess(process.get(), &code)) exitCode_ = code;
-  }
-  return true;
-}
+bool WinScanParts::RelaunchElevated() { return StartElevated(relaunch_, exitCode_); }
 
 void WinScanParts::EndProcess() { ::ExitProcess(exitCode_); }
 

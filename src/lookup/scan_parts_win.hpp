@@ -8,23 +8,11 @@
 #include <cstdint>
 #include <string>
 
+#include "core/elevated_start.hpp"
 #include "core/update_service.hpp"
 #include "lookup/scan_run.hpp"
 
 namespace velkor {
-
-// How this program is started again elevated.
-struct RelaunchCommand {
-  // The running image (GetModuleFileNameW), never the command line's first
-  // word looked up again through the current folder and the search path; it
-  // is handed to the shell in double quotes.
-  std::wstring program;
-  // The command line after the program: "1" opens the scan page and scans.
-  std::wstring parameters = L"1";
-  // Wait for the elevated instance and end with its exit code (a console has
-  // somebody waiting for the result); otherwise end with 0 at once.
-  bool waitForExit = false;
-};
 
 class WinScanParts final : public ScanParts {
  public:

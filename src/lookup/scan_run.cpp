@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "base/text.hpp"
+#include "core/administrator_advice.hpp"
 #include "inventory/device_table_filler.hpp"
 #include "inventory/stop_handshake.hpp"
 
@@ -10,9 +11,6 @@ namespace velkor {
 namespace {
 
 constexpr wchar_t kScanInProgress[] = L"Please wait while the scan is in progress...";
-constexpr wchar_t kAdminMessageOld[] =
-    L"It is recommended to restart Velkor in administrator login. It will not provide complete functionality in "
-    L"standard user account.";
 constexpr wchar_t kAdminQuestion[] =
     L"It is recommended to restart Velkor in administrator mode so that it can scan your system to get out of date "
     L"drivers. ";
@@ -24,7 +22,6 @@ constexpr wchar_t kSending[] =
 constexpr wchar_t kCheckConnection[] = L"Please check your internet connection and re-scan to get updated results.";
 constexpr wchar_t kFileMissing[] = L"Velkor has a file missing. Please re-install to fix the issue.";
 
-constexpr int kFirstVistaMajor = 6;
 constexpr int kRetryPauses = 10;
 
 }  // namespace
@@ -44,8 +41,8 @@ void ScanRun::RunSteps(ScanOutcome& outcome) {
   // Without full rights the inventory misses what only an administrator may
   // read; from Vista on the user can let us start again elevated.
   if (!parts_.IsFullAdministrator()) {
-    if (parts_.WindowsMajorVersion() < kFirstVistaMajor) {
-      view_.ShowMessage(kAdminMessageOld, false);
+    if (parts_.WindowsMajorVersion() < kFirstElevatingWindowsMajor) {
+      view_.ShowMessage(kAdministratorLoginAdvice, false);
     } else if (view_.AskYesNo(kAdminQuestion) && parts_.RelaunchElevated()) {
       outcome.relaunched = true;
       parts_.EndProcess();

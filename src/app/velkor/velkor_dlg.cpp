@@ -144,6 +144,7 @@ void CVelkorDlg::OnInitDialog() {
   CreateHeader();
   CreatePages();
   CreateScanRun();
+  CreateBackupRun();
   CreateDownloadQueue();
 }
 
@@ -195,7 +196,13 @@ void CVelkorDlg::CreatePages() {
   m_ResultPage = std::make_unique<CScanResultDlg>(
       m_PageFonts, texts, ResultPageLinks{m_Scan, m_DownloadList, &m_ClassImageList}, std::move(actions));
   m_ResultPage->m_OnVisibility = [this](bool visible) { OnResultPageVisibility(visible); };
-  m_BackupPage = std::make_unique<CBackupDlg>(m_PageFonts, texts);
+  m_BackupPage = std::make_unique<CBackupDlg>(
+      m_PageFonts, texts, texts.GetAppName(),
+      BackupPageLinks{m_Ui, m_Flows, *this, &m_ClassImageList, m_Scan.m_Devices, m_Scan.m_nDeviceCount, m_bBackupAll,
+                      m_Settings, [this] {
+                        m_ScanRun->m_bScanForBackup = true;
+                        ShowPage(m_ScanPage.get());
+                      }});
   m_RestorePage = std::make_unique<CRestoreDlg>(m_PageFonts, texts);
   m_SettingsPage = std::make_unique<CSettingsDlg>(m_PageFonts, texts, *this);
   for (CGlobalUI* page : std::initializer_list<CGlobalUI*>{m_HomePage.get(), m_ScanPage.get(), m_ResultPage.get(),
@@ -233,6 +240,17 @@ void CVelkorDlg::CreateScanRun() {
   m_ScanParts = std::make_unique<WinScanParts>(m_App.m_Service, RelaunchCommand{GetProgramModulePath()});
   m_ScanRun = std::make_unique<ScanRun>(*m_ScanPage, *m_ScanParts, m_Scan, m_Flows.Stop());
   m_ScanPage->SetRun(m_ScanRun.get());
+}
+
+void CVelkorDlg::CreateBackupRun() {
+  m_BackupParts = std::make_unique<WinBackupParts>(m_Settings, [this] { return SaveList(ListKind::Backup); },
+                                                   RelaunchCommand{GetProgramModulePath(), L"2"});
+  m_BackupRun = std::make_unique<BackupRun>(
+      *m_BackupParts,
+      BackupLinks{m_Scan.m_Devices, m_Scan.m_nDeviceCount, m_strTempFolder, m_strBackupFolder, m_BackupList,
+                  m_bBackupAll},
+      m_Flows.Stop());
+  m_BackupPage->SetRun(m_BackupRun.get());
 }
 
 void CVelkorDlg::CreateDownloadQueue() {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup_parts_win.hpp"
+#include "backup/backup_run.hpp"
 #include "core/application_state.hpp"
 #include "core/flow_host.hpp"
 #include "core/window_dispatcher.hpp"
@@ -25,6 +27,7 @@
 #include "ui/controls/class_images.hpp"
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/controls/tray_icon.hpp"
+#include "ui/pages/backup_page.hpp"
 #include "ui/pages/download_page.hpp"
 #include "ui/pages/home_page.hpp"
 #include "ui/pages/overlay.hpp"
@@ -104,6 +107,8 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   CXTTrayIcon m_TrayIcon;
   std::unique_ptr<WinScanParts> m_ScanParts;
   std::unique_ptr<ScanRun> m_ScanRun;
+  std::unique_ptr<WinBackupParts> m_BackupParts;
+  std::unique_ptr<BackupRun> m_BackupRun;
   std::unique_ptr<WinDownloadParts> m_DownloadParts;
   std::unique_ptr<DownloadQueue> m_DownloadQueue;
 
@@ -130,6 +135,7 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   void Exit();
   void OnResultPageVisibility(bool visible);
   void CreateScanRun();
+  void CreateBackupRun();
   void CreateDownloadQueue();
   // The download pop-up over the result page, running one row or every row.
   void StartDownload(std::int32_t device, int row, bool all);

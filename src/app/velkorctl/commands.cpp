@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "app/velkorctl/verb_backup.hpp"
 #include "app/velkorctl/verb_download.hpp"
 #include "app/velkorctl/verb_inventory.hpp"
 #include "app/velkorctl/verb_lookup.hpp"
@@ -53,6 +54,9 @@ const Verb kVerbs[] = {
      L"scan this machine with the update service and store the results", RunScan},
     {L"download", L"download [--all | --device N ...] [--yes|--no] [--json]",
      L"scan, then download and verify the packages of the out-of-date devices", RunDownload},
+    {L"backup", L"backup [--all | --device N ...] [--json]",
+     L"back up the drivers of this machine's devices into a dated archive", RunBackup},
+    {L"backups", L"backups [--json]", L"list the backup archives with their entry counts", RunBackups},
     {L"settings", L"settings [--json|reset|set NAME VALUE]", L"show or change the settings, folders and lists", RunSettings},
     {L"sysinfo", L"sysinfo [--json]", L"print the machine summary and the program version", RunSysinfo},
 };
@@ -68,8 +72,8 @@ int RunHelp(const Args& args, const Console& console) {
     console.Out(line + L"  " + verb.summary + L"\n");
   }
   console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error; scan and download also: 3 update\n"
-              L"service unreachable, 4 Network.dll missing, 130 stopped by Ctrl+C; download also:\n"
-              L"5 a chosen package could not be downloaded and verified\n");
+              L"service unreachable, 4 Network.dll missing; scan, download and backup: 130 stopped by\n"
+              L"Ctrl+C; download also: 5 a chosen package could not be downloaded and verified\n");
   return kExitOk;
 }
 

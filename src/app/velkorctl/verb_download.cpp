@@ -18,6 +18,7 @@
 
 #include "app/velkorctl/commands.hpp"
 #include "app/velkorctl/ctrl_c_scope.hpp"
+#include "app/velkorctl/device_choice.hpp"
 #include "app/velkorctl/engine_start.hpp"
 #include "app/velkorctl/verb_download.hpp"
 #include "app/velkorctl/verb_scan.hpp"
@@ -156,32 +157,16 @@ BOOL WINAPI StopDownloadOnCtrlC(DWORD event) {
 }
 
 
-struct Options {
-  bool all = false;
-  std::vector<std::int32_t> devices;  // --device N ...
+struct Options : DeviceChoice {
   bool answerYes = false;
   bool json = false;
 };
 
-bool IsNumber(const std::wstring& text) {
-  if (text.empty() || text.size() > 9) return false;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') return false;
-  }
-  return true;
-}
-
 int ParseOptions(const std::vector<std::wstring>& args, const Console& console, Options& options) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::wstring& arg = args[i];
-    if (arg == L"--all") {
-      options.all = true;
-    } else if (arg == L"--device") {
-      if (i + 1 >= args.size() || !IsNumber(args[i + 1])) {
-        console.Err(L"velkorctl: '--device' needs a device number (see 'velkorctl help')\n");
-        return kExitUsage;
-      }
-      while (i + 1 < args.size() && IsNumber(args[i + 1])) options.devices.push_back(ParseDecimal(args[++i]));
+    if (const DeviceOption taken = TakeDeviceOption(args, i, console, options); taken != DeviceOption::NotOne) {
+      if (taken == DeviceOption::Usage) return kExitUsage;
     } else if (arg == L"--yes") {
       options.answerYes = true;
     } else if (arg == L"--no") {
@@ -193,11 +178,7 @@ int ParseOptions(const std::vector<std::wstring>& args, const Console& console, 
       return kExitUsage;
     }
   }
-  if (options.all && !options.devices.empty()) {
-    console.Err(L"velkorctl: '--all' and '--device' exclude each other (see 'velkorctl help')\n");
-    return kExitUsage;
-  }
-  return kExitOk;
+  return CheckDeviceChoice(options, console);
 }
 
 // The result list as the result page fills it, without a window.

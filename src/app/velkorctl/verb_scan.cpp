@@ -12,6 +12,7 @@
 #include "app/velkorctl/commands.hpp"
 #include "app/velkorctl/ctrl_c_scope.hpp"
 #include "app/velkorctl/engine_start.hpp"
+#include "app/velkorctl/progress_line.hpp"
 #include "app/velkorctl/report_printing.hpp"
 #include "app/velkorctl/verb_scan.hpp"
 #include "core/flow_host.hpp"
@@ -26,37 +27,24 @@
 namespace velkor::ctl {
 namespace {
 
-constexpr std::size_t kDeviceLineWidth = 78;
-
 // The scan page on a console: status lines and messages as lines, the current
 // device redrawn in place while standard error is a console window.
 class ConsoleScanView final : public ScanView {
  public:
-  ConsoleScanView(const Console& console, bool answerYes) : console_(console), answerYes_(answerYes) {}
+  ConsoleScanView(const Console& console, bool answerYes) : line_(console), answerYes_(answerYes) {}
 
-  void SetStatusText(const std::wstring& text) override { Line(text); }
-  void SetCurrentDeviceText(const std::wstring& text) override {
-    device_ = text;
-    if (console_.ErrIsConsole()) {
-      Redraw();
-    } else if (!text.empty()) {
-      console_.Err(L"  " + text + L"\n");
-    }
-  }
-  void SetProgress(int percent) override {
-    if (percent == percent_) return;
-    percent_ = percent;
-    if (console_.ErrIsConsole() && open_) Redraw();
-  }
+  void SetStatusText(const std::wstring& text) override { line_.Line(text); }
+  void SetCurrentDeviceText(const std::wstring& text) override { line_.Device(text); }
+  void SetProgress(int percent) override { line_.Percent(percent); }
   void StartAnimation() override {}
   void StopAnimation() override {}
   void SetScanPhase(int) override {}
   void SetStopEnabled(bool enabled) override { stopEnabled_ = enabled; }
   void FocusStopButton() override {}
-  void ShowMessage(const std::wstring& text, bool) override { Line(text); }
+  void ShowMessage(const std::wstring& text, bool) override { line_.Line(text); }
   bool AskYesNo(const std::wstring& text) override {
-    Line(text);
-    Line(answerYes_ ? L"  -> Yes (--yes)" : L"  -> No (give --yes to answer Yes)");
+    line_.Line(text);
+    line_.Line(answerYes_ ? L"  -> Yes (--yes)" : L"  -> No (give --yes to answer Yes)");
     return answerYes_;
   }
   void PopulateResults() override {}
@@ -67,32 +55,11 @@ class ConsoleScanView final : public ScanView {
   // Whether Ctrl+C can still stop the run (the exchange cannot be stopped).
   bool StopEnabled() const { return stopEnabled_; }
   // Ends a device line that was drawn in place.
-  void FinishLine() {
-    if (!open_) return;
-    console_.Err(L"\n");
-    open_ = false;
-  }
+  void FinishLine() { line_.Finish(); }
 
  private:
-  void Line(const std::wstring& text) {
-    if (text.empty()) return;
-    FinishLine();
-    console_.Err(text + L"\n");
-  }
-  void Redraw() {
-    if (device_.empty() && !open_) return;
-    std::wstring line = L"[" + std::to_wstring(percent_) + L"%] " + device_;
-    if (line.size() > kDeviceLineWidth) line.resize(kDeviceLineWidth);
-    line.resize(kDeviceLineWidth, L' ');
-    console_.Err(L"\r" + line);
-    open_ = true;
-  }
-
-  const Console& console_;
+  ProgressLine line_;
   bool answerYes_;
-  std::wstring device_;
-  int percent_ = 0;
-  bool open_ = false;
   std::atomic<bool> stopEnabled_{true};
 };
 

@@ -54,6 +54,7 @@ int FallbackClassImage(std::wstring_view guidText) {
       {L"{4d36e96f-e325-11ce-bfc1-08002be10318}", 6},  // mice and other pointing devices
       {L"{745a17a0-74d3-11d0-b6fe-00a0c90f57da}", 6},  // human interface devices
       {L"{4d36e97d-e325-11ce-bfc1-08002be10318}", 7},  // system devices
+      {L"{4d36e966-e325-11ce-bfc1-08002be10318}", 7},  // computer
       {L"{50127dc3-0f36-415e-a6cc-4cb3be910b65}", 7},  // processors
   };
   const std::wstring lower = AsciiToLower(guidText);

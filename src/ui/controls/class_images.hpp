@@ -35,6 +35,9 @@ class CClassImageList {
   UniqueImageList m_Fallback;
 };
 
+// The setup class of the computer itself (its picture stands for the machine).
+inline constexpr wchar_t kComputerClassGuid[] = L"{4D36E966-E325-11CE-BFC1-08002BE10318}";
+
 // The class GUID of a device: its driver key up to the first "\".
 std::wstring_view ClassGuidOfDriverKey(std::wstring_view driverKey);
 

@@ -66,7 +66,7 @@ HTREEITEM CTreeXCtrl::InsertItem(const wchar_t* text, HTREEITEM parent, int chec
   insert.item.lParam = data;
   insert.item.stateMask = TVIS_STATEIMAGEMASK;
   insert.item.state = INDEXTOSTATEIMAGEMASK(checkState);
-  if (image >= 0) {
+  if (image != -1) {
     insert.item.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     insert.item.iImage = image;
     insert.item.iSelectedImage = image;

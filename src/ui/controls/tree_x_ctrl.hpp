@@ -42,6 +42,8 @@ class CTreeXCtrl : public CSkinControl {
   // transparent) and attaches them to the tree.
   bool BuildStateImages(HINSTANCE module = nullptr);
 
+  // image -1 leaves the item's image unset (the list's first image, if the
+  // tree has a list); I_IMAGENONE draws none.
   HTREEITEM InsertItem(const wchar_t* text, HTREEITEM parent, int checkState, LPARAM data = 0,
                        int image = -1);
   int GetCheck(HTREEITEM item) const;

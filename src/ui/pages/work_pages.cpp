@@ -15,26 +15,6 @@ void SkinActionButton(CHoverButton4SWithText& button, HWND page, int id) {
   button.SetStyle(style);
 }
 
-CBackupDlg::CBackupDlg(const PageFonts& fonts, CTextTable& texts) : CGlobalUI(IDD_BACKUP, fonts), m_Texts(texts) {
-  SetHeading(m_Texts.GetText(L"IDS_BACKUP_HEADING"));
-}
-
-void CBackupDlg::OnInitPage() {
-  SkinActionButton(m_Start, hwnd(), IDC_BACKUP_START);
-  SkinActionButton(m_Stop, hwnd(), IDC_BACKUP_STOP);
-  if (m_Tree.Attach(hwnd(), IDC_BACKUP_TREE)) m_Tree.BuildStateImages();
-  SetDlgItemTextW(hwnd(), IDC_BACKUP_ALL, m_Texts.GetText(L"IDS_BACKUP_COMPLETE_BACKUP").c_str());
-  SendDlgItemMessageW(hwnd(), IDC_BACKUP_PROGRESS, PBM_SETRANGE32, 0, 100);
-}
-
-void CBackupDlg::PaintPage(HDC dc, const RECT& client) {
-  PaintBackground(dc, client);
-  PaintHeading(dc);
-  // The long description fits the panel; the short line heads the list.
-  Text(dc, m_Texts.GetText(L"IDS_BACKUP_DESC1"), 23, 52, kDarkText, 4, false, 700, 90);
-  Text(dc, m_Texts.GetText(L"IDS_BACKUP_HEADING_INFO"), 23, 157, kHeadingColor, 4, false, 700, 18);
-}
-
 CRestoreDlg::CRestoreDlg(const PageFonts& fonts, CTextTable& texts)
     : CGlobalUI(IDD_RESTORE, fonts), m_Texts(texts) {
   SetHeading(m_Texts.GetText(L"IDS_RESTORE_HEADING"));

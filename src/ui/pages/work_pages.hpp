@@ -1,6 +1,7 @@
 #pragma once
-// The backup and restore pages: each exists from its template with its
-// controls skinned, its heading and its fixed pictures, ready for its flow.
+// The restore page: it exists from its template with its controls skinned,
+// its heading and its fixed pictures, ready for its flow; and the skin of the
+// work pages' action buttons.
 
 #include <functional>
 
@@ -10,20 +11,6 @@
 #include "ui/pages/global_ui.hpp"
 
 namespace velkor {
-
-class CBackupDlg : public CGlobalUI {
- public:
-  CBackupDlg(const PageFonts& fonts, CTextTable& texts);
-  CTreeXCtrl m_Tree;
-
- protected:
-  void OnInitPage() override;
-  void PaintPage(HDC dc, const RECT& client) override;
-
- private:
-  CTextTable& m_Texts;
-  CHoverButton4SWithText m_Start, m_Stop;
-};
 
 class CRestoreDlg : public CGlobalUI {
  public:

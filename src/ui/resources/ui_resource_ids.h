@@ -117,6 +117,16 @@
 #define IDC_BACKUP_PROGRESS        1084
 #define IDC_BACKUP_STATUS          1085
 #define IDC_BACKUP_DEVICE          1086
+#define IDC_BACKUP_LOCATION        1100
+/* The summary: four captions and four values, each set numbered in order */
+#define IDC_BACKUP_CAPTION1        1101
+#define IDC_BACKUP_CAPTION2        1102
+#define IDC_BACKUP_CAPTION3        1103
+#define IDC_BACKUP_CAPTION4        1104
+#define IDC_BACKUP_VALUE1          1105
+#define IDC_BACKUP_VALUE2          1106
+#define IDC_BACKUP_VALUE3          1107
+#define IDC_BACKUP_VALUE4          1108
 
 /* Restore page */
 #define IDC_RESTORE_LIST           1060

@@ -23,4 +23,8 @@ std::string RunZipReaderInput(const std::uint8_t* data, std::size_t size);
 // ParseInf must end with its lists within their bounds.
 std::string RunInfReaderInput(const std::uint8_t* data, std::size_t size);
 
+// The input as an index file: only texts within the limit are read, and what
+// is read, written again, reads back the same records.
+std::string RunBackupIndexInput(const std::uint8_t* data, std::size_t size);
+
 }  // namespace velkor::fuzz

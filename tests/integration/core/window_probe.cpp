@@ -16,6 +16,12 @@
 //                                        "item data<TAB>first column<TAB>second column"
 //   window_probe list-click TITLE ID ROW COLUMN  click into a cell of that list
 //   window_probe popup-text TITLE ID     text of control ID of the shown pop-up
+//   window_probe tree-items TITLE ID     items of the visible page's tree ID, depth
+//                                        first: "depth<TAB>check state<TAB>item data<TAB>text"
+//   window_probe tree-click TITLE ID TEXT  click the check box of the first item with TEXT
+//   window_probe page-visible TITLE ID   1 when control ID of the visible page shows, else 0
+//   window_probe page-press TITLE ID     click button ID of the visible page without
+//                                        waiting for what the click starts (a message box)
 //   window_probe popup-list-rows TITLE ID   rows of the shown pop-up's list ID (as list-rows)
 //   window_probe popup-visible|popup-enabled TITLE ID   1 or 0 for control ID of the shown pop-up
 //   window_probe popup-click TITLE ID    presses button ID of the shown pop-up
@@ -266,6 +272,92 @@ int ListClick(HWND list, int row, int column) {
   return 0;
 }
 
+HTREEITEM NextTreeItem(HWND tree, HTREEITEM item, UINT relation) {
+  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+// An item's text, state and data through the program's memory.
+bool ReadTreeItem(HWND tree, const RemoteBlock& block, HTREEITEM handle, std::wstring& text, UINT& state,
+                  LPARAM& data) {
+  TVITEMW item{};
+  item.mask = TVIF_TEXT | TVIF_STATE | TVIF_PARAM | TVIF_HANDLE;
+  item.hItem = handle;
+  item.stateMask = TVIS_STATEIMAGEMASK;
+  item.pszText = reinterpret_cast<wchar_t*>(block.at(kTextOffset));
+  item.cchTextMax = kTextUnits;
+  const wchar_t empty = L'\0';
+  if (!block.Write(0, &item, sizeof(item)) || !block.Write(kTextOffset, &empty, sizeof(empty))) return false;
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.at(0)));
+  wchar_t buffer[kTextUnits] = {};
+  if (!block.Read(0, &item, sizeof(item)) || !block.Read(kTextOffset, buffer, sizeof(buffer))) return false;
+  buffer[kTextUnits - 1] = L'\0';
+  text = buffer;
+  state = (item.state & TVIS_STATEIMAGEMASK) >> 12;
+  data = item.lParam;
+  return true;
+}
+
+// Calls visit(item, depth, text, state, data) depth first until it returns false.
+template <typename Visit>
+bool WalkTree(HWND tree, const RemoteBlock& block, HTREEITEM item, int depth, Visit& visit) {
+  for (; item != nullptr; item = NextTreeItem(tree, item, TVGN_NEXT)) {
+    std::wstring text;
+    UINT state = 0;
+    LPARAM data = 0;
+    if (!ReadTreeItem(tree, block, item, text, state, data) || !visit(item, depth, text, state, data)) return false;
+    if (!WalkTree(tree, block, NextTreeItem(tree, item, TVGN_CHILD), depth + 1, visit)) return false;
+  }
+  return true;
+}
+
+int TreeItems(HWND tree) {
+  RemoteBlock block(tree, 4096);
+  if (!block.ok()) return 1;
+  auto print = [](HTREEITEM, int depth, const std::wstring& text, UINT state, LPARAM data) {
+    Print(std::to_wstring(depth) + L"\t" + std::to_wstring(state) + L"\t" + std::to_wstring(data) + L"\t" + text);
+    return true;
+  };
+  WalkTree(tree, block, NextTreeItem(tree, nullptr, TVGN_ROOT), 0, print);
+  return 0;
+}
+
+// A left click on an item's check box, as the mouse would give it: the box is
+// found by hit-testing leftwards from the item's label.
+int TreeClick(HWND tree, const std::wstring& wanted) {
+  RemoteBlock block(tree, 4096);
+  if (!block.ok()) return 1;
+  HTREEITEM found = nullptr;
+  auto find = [&](HTREEITEM item, int, const std::wstring& text, UINT, LPARAM) {
+    if (text == wanted) found = item;
+    return found == nullptr;
+  };
+  WalkTree(tree, block, NextTreeItem(tree, nullptr, TVGN_ROOT), 0, find);
+  if (found == nullptr) return 1;
+  SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(found));
+  RECT label{};
+  // The message names the item in the rectangle's first bytes.
+  if (!block.Write(0, &found, sizeof(found)) ||
+      !SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(block.at(0))) ||
+      !block.Read(0, &label, sizeof(label))) {
+    return 1;
+  }
+  const int y = (label.top + label.bottom) / 2;
+  for (int x = label.left - 1; x >= 0; --x) {
+    TVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    if (!block.Write(0, &hit, sizeof(hit))) return 1;
+    const HTREEITEM at =
+        reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(block.at(0))));
+    if (!block.Read(0, &hit, sizeof(hit))) return 1;
+    if (at == found && (hit.flags & TVHT_ONITEMSTATEICON)) {
+      PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+      PostMessageW(tree, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+      return 0;
+    }
+  }
+  return 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -341,8 +433,9 @@ int wmain(int argc, wchar_t** argv) {
     DeleteObject(region);
     return 0;
   }
-  if ((verb == L"click" || verb == L"page-click" || verb == L"page-text" || verb == L"page-enabled" ||
-       verb == L"page-checked") && argc > 3) {
+  if ((verb == L"click" || verb == L"page-click" || verb == L"page-press" || verb == L"page-text" ||
+       verb == L"page-enabled" || verb == L"page-checked" || verb == L"page-visible") &&
+      argc > 3) {
     HWND parent = verb == L"click" ? window : VisiblePage(window);
     HWND control = parent != nullptr ? GetDlgItem(parent, ControlId(argv[3])) : nullptr;
     if (control == nullptr) return 1;
@@ -350,6 +443,8 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"page-enabled") Print(std::to_wstring(IsWindowEnabled(control) ? 1 : 0));
     if (verb == L"page-checked") Print(std::to_wstring(SendMessageW(control, BM_GETCHECK, 0, 0)));
     if (verb == L"click" || verb == L"page-click") SendMessageW(control, BM_CLICK, 0, 0);
+    if (verb == L"page-press") PostMessageW(control, BM_CLICK, 0, 0);
+    if (verb == L"page-visible") Print(std::to_wstring(IsWindowVisible(control) ? 1 : 0));
     return 0;
   }
   if (verb == L"visible" && argc > 3) {
@@ -386,6 +481,12 @@ int wmain(int argc, wchar_t** argv) {
     if (list == nullptr) return 1;
     if (verb == L"list-rows") return ListRows(list);
     return ListClick(list, ControlId(argv[4]), ControlId(argv[5]));
+  }
+  if ((verb == L"tree-items" && argc > 3) || (verb == L"tree-click" && argc > 4)) {
+    HWND page = VisiblePage(window);
+    HWND tree = page != nullptr ? GetDlgItem(page, ControlId(argv[3])) : nullptr;
+    if (tree == nullptr) return 1;
+    return verb == L"tree-items" ? TreeItems(tree) : TreeClick(tree, argv[4]);
   }
   if (verb == L"popup" || verb == L"close-popup" ||
       ((verb == L"popup-text" || verb == L"popup-list-rows" || verb == L"popup-visible" ||

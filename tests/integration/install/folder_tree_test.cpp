@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "install/folder_tree.hpp"
+#include "core/folder_tree.hpp"
 #include "wine_test_paths.hpp"
 
 namespace velkor {

@@ -29,7 +29,8 @@ const std::vector<KeptInput>& KeptInputs() {
 TEST(BackupFuzzRegressions, KeptInputsRunClean) {
   using Body = std::string (*)(const std::uint8_t*, std::size_t);
   const std::map<std::string, Body> bodies = {{"zip_reader_fuzzer", RunZipReaderInput},
-                                             {"inf_reader_fuzzer", RunInfReaderInput}};
+                                             {"inf_reader_fuzzer", RunInfReaderInput},
+                                             {"backup_index_fuzzer", RunBackupIndexInput}};
   std::map<std::string, int> replayed;
   for (const KeptInput& input : KeptInputs()) {
     const auto body = bodies.find(input.target);

@@ -116,7 +116,8 @@ TEST(PackageNames, OnlyFoldersBelowADriveOrShareAreDeletable) {
     EXPECT_TRUE(IsDeletableFolderPath(path)) << path;
   }
   for (const wchar_t* path : {L"", L"C:", L"C:\\", L"C:\\dl\\", L"dl\\abc", L"\\dl", L"C:\\dl\\*",
-                              L"C:\\dl\\a?c", L"\\\\server\\share", L"\\\\server", L"\\\\?\\C:\\dl"}) {
+                              L"C:\\dl\\a?c", L"\\\\server\\share", L"\\\\server", L"\\\\?\\C:\\dl",
+                              L"\\\\\\share\\x", L"\\\\server\\\\x", L"C:\\dl\nx"}) {
     EXPECT_FALSE(IsDeletableFolderPath(path)) << path;
   }
 }

@@ -6,7 +6,7 @@
 namespace velkor {
 
 // Deletes the folder and everything below it through the shell's file
-// operation (silent, no confirmation), the path given double-null-terminated.
+// operation (silent, no confirmation, no error box: callers run on workers), the path given double-null-terminated.
 // Refuses, deleting nothing, an empty or relative path, a drive's root, and a
 // path with wildcards (the shell would delete every match) or a final
 // backslash. True when the shell reports success.

@@ -1,8 +1,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "install/folder_tree.hpp"
-#include "install/package_names.hpp"
+#include "core/folder_tree.hpp"
+
+#include "base/path.hpp"
 
 namespace velkor {
 
@@ -13,7 +14,7 @@ bool DeleteFolderTree(const std::wstring& path) {
   SHFILEOPSTRUCTW operation = {};
   operation.wFunc = FO_DELETE;
   operation.pFrom = from.c_str();
-  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
   return ::SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
