@@ -87,3 +87,27 @@ function(velkor_version_resource target description original_name)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
   target_sources(${target} PRIVATE ${rc})
 endfunction()
+
+# velkor_copy_beside_programs(TARGET FILE_NAME): a library the programs load
+# from their own folder is copied into each program folder of the build
+# (velkorctl, velkor), renewed whenever it changes; bin/ keeps the library
+# itself. Building a program brings its copy along.
+function(velkor_copy_beside_programs library file_name)
+  set(copies "")
+  foreach(program velkorctl velkor)
+    if(TARGET ${program})
+      get_target_property(program_dir ${program} BINARY_DIR)
+      add_custom_command(OUTPUT ${program_dir}/${file_name}
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${library}> ${program_dir}/${file_name}
+        DEPENDS ${library}
+        VERBATIM)
+      list(APPEND copies ${program_dir}/${file_name})
+    endif()
+  endforeach()
+  add_custom_target(${library}_beside_programs ALL DEPENDS ${copies})
+  foreach(program velkorctl velkor)
+    if(TARGET ${program})
+      add_dependencies(${program} ${library}_beside_programs)
+    endif()
+  endforeach()
+endfunction()

@@ -9,6 +9,7 @@
 #include "digest.hpp"
 #include "command_line.hpp"
 #include "http_server.hpp"
+#include "base/signed_version_file.hpp"
 #include "package_fixtures.hpp"
 #include "test_catalog.hpp"
 #include "test_keys.hpp"
@@ -292,8 +293,21 @@ TEST_F(Service, SelfUpdateFilesAndHealth) {
   auto res = client_->Get("/v1/app/version");
   ASSERT_TRUE(res);
   EXPECT_EQ(res->status, 200);
-  EXPECT_EQ(res->body, "[RESOURCESTRING]\r\nVERSION=2.1.0.7\r\nDOWNLOADURL=http://127.0.0.1:" +
-                           std::to_string(service_->Port()) + "/v1/app/setup\r\n");
+  // "MZ setup" has this SHA-256 (sha256sum).
+  const std::string lines = "[RESOURCESTRING]\r\nVERSION=2.1.0.7\r\nDOWNLOADURL=http://127.0.0.1:" +
+                            std::to_string(service_->Port()) +
+                            "/v1/app/setup\r\nSHA256=" + Sha256Hex("MZ setup") + "\r\n";
+  const std::optional<SignedVersionFile> file = SplitSignedVersionFile(res->body);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->signedLines, lines);
+  EXPECT_TRUE(res->body.starts_with(lines + "KEYID=" + testing::TestVersionKey().keyId + "\r\nSIGNATURE="));
+  // A new setup program is named by its new digest.
+  WriteFile(temp_.Path() / "app" / "setup.exe", "MZ setup 2");
+  res = client_->Get("/v1/app/version");
+  ASSERT_TRUE(res && SplitSignedVersionFile(res->body));
+  EXPECT_NE(SplitSignedVersionFile(res->body)->signedLines.find("SHA256=" + Sha256Hex("MZ setup 2") + "\r\n"),
+            std::string_view::npos);
+  WriteFile(temp_.Path() / "app" / "setup.exe", "MZ setup");
   res = client_->Get("/v1/app/setup");
   ASSERT_TRUE(res);
   EXPECT_EQ(res->body, "MZ setup");
@@ -346,12 +360,22 @@ TEST_F(Service, AnswersTheProgramActsOnAreSignedForTheirRequest) {
   EXPECT_TRUE(VerifiesWith(testing::TestDriverKey().publicKey, SignaturePurpose::kDriverAnswer, driverParts,
                            driver->get_header_value(kSignatureHeader)));
 
+  // The version file carries its signature inside, over the lines before it.
   const auto version = client_->Get("/v1/app/version");
   ASSERT_TRUE(version && version->status == 200);
-  EXPECT_EQ(version->get_header_value(kKeyIdHeader), testing::TestVersionKey().keyId);
-  const std::string_view versionParts[] = {version->body};
+  const std::optional<SignedVersionFile> file = SplitSignedVersionFile(version->body);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->signature.keyId, testing::TestVersionKey().keyId);
+  const std::string_view versionParts[] = {file->signedLines};
+  const std::string signatureLine = "SIGNATURE=";
+  const std::string signature =
+      version->body.substr(version->body.find(signatureLine) + signatureLine.size(),
+                           version->body.size() - version->body.find(signatureLine) - signatureLine.size() - 2);
   EXPECT_TRUE(VerifiesWith(testing::TestVersionKey().publicKey, SignaturePurpose::kVersionFile, versionParts,
-                           version->get_header_value(kSignatureHeader)));
+                           signature));
+  EXPECT_FALSE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kVersionFile, versionParts,
+                            signature));
+  EXPECT_FALSE(version->has_header(kSignatureHeader));
 
   // Refusals and the other endpoints carry no signature.
   for (const auto& res : {client_->Post("/v1/scan", "<newdataset>", "text/xml"), client_->Get("/v1/health"),

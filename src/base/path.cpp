@@ -14,4 +14,12 @@ std::wstring JoinPath(std::wstring_view path, std::wstring_view piece) {
   return out;
 }
 
+std::wstring QuotedPath(std::wstring_view path) {
+  std::wstring quoted = L"\"";
+  for (const wchar_t c : path) {
+    if (c != L'"') quoted += c;
+  }
+  return quoted + L"\"";
+}
+
 }  // namespace velkor

@@ -15,4 +15,8 @@ inline bool IsPathSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 // sure p ends in a backslash.
 std::wstring JoinPath(std::wstring_view path, std::wstring_view piece);
 
+// A path for the shell in double quotes. A path never holds one, so any that
+// came with it are dropped rather than let it end the quoting.
+std::wstring QuotedPath(std::wstring_view path);
+
 }  // namespace velkor

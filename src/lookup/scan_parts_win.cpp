@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "base/path.hpp"
 #include "core/local_clock.hpp"
 #include "core/message_pump.hpp"
 #include "core/settings.hpp"
@@ -25,13 +26,7 @@ bool WinScanParts::IsFullAdministrator() { return IsAdministrator(); }
 int WinScanParts::WindowsMajorVersion() { return static_cast<int>(GetOSVersionCode().major); }
 
 bool WinScanParts::RelaunchElevated() {
-  // The path goes to the shell in double quotes; a path never holds one, so
-  // any that came with it are dropped rather than let it end the quoting.
-  std::wstring file = L"\"";
-  for (const wchar_t c : relaunch_.program) {
-    if (c != L'"') file += c;
-  }
-  file += L"\"";
+  const std::wstring file = QuotedPath(relaunch_.program);
 
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;

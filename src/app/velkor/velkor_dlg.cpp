@@ -145,6 +145,9 @@ void CVelkorDlg::OnInitDialog() {
   CreatePages();
   CreateScanRun();
   CreateDownloadQueue();
+  m_SelfUpdateView = std::make_unique<WindowSelfUpdateView>(m_hWnd, appName);
+  m_SelfUpdateParts = std::make_unique<WinSelfUpdateParts>(m_strDataFolder, "0");
+  m_SelfUpdate = std::make_unique<CSelfUpdate>(*m_SelfUpdateView, *m_SelfUpdateParts);
 }
 
 void CVelkorDlg::CreateHeader() {
@@ -462,7 +465,7 @@ bool CVelkorDlg::OnCommand(int id) {
       OpenPopup(PopupKind::Feedback);
       return true;
     case ID_HELP_CHECKFORUPDATE:
-      // The self-update check comes with its own flow.
+      m_SelfUpdate->CheckForUpdate();
       return true;
     case ID_HELP_ABOUT:
       ShowAbout(false);

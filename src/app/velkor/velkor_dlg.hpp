@@ -22,6 +22,9 @@
 #include "lookup/scan_parts_win.hpp"
 #include "lookup/scan_result.hpp"
 #include "lookup/scan_run.hpp"
+#include "maintenance/self_update.hpp"
+#include "maintenance/self_update_parts_win.hpp"
+#include "app/velkor/self_update_window.hpp"
 #include "ui/controls/class_images.hpp"
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/controls/tray_icon.hpp"
@@ -106,6 +109,9 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   std::unique_ptr<ScanRun> m_ScanRun;
   std::unique_ptr<WinDownloadParts> m_DownloadParts;
   std::unique_ptr<DownloadQueue> m_DownloadQueue;
+  std::unique_ptr<WindowSelfUpdateView> m_SelfUpdateView;
+  std::unique_ptr<WinSelfUpdateParts> m_SelfUpdateParts;
+  std::unique_ptr<CSelfUpdate> m_SelfUpdate;
 
  protected:
   void SetCloseEnabled(bool enabled) override;
