@@ -18,6 +18,7 @@
 #include "package_names.hpp"
 #include "catalog_follower.hpp"
 #include "digest.hpp"
+#include "feedback_rate.hpp"
 #include "feedback_store.hpp"
 #include "scan_handler.hpp"
 #include "store_pool.hpp"
@@ -119,32 +120,6 @@ void ServeFile(const httplib::Request& req, httplib::Response& res, const fs::pa
       });
 }
 
-// The feedback document: NewDataSet with osid and Feedback (email, problemtype,
-// content). Element names in any letter case, as the client's own reader does.
-bool ReadFeedback(const std::string& body, FeedbackReport& report) {
-  tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
-  if (document.Parse(body.data(), body.size()) != tinyxml2::XML_SUCCESS) return false;
-  const tinyxml2::XMLElement* root = document.RootElement();
-  if (root == nullptr || !AsciiEqualsNoCase(FromUtf8(root->Name()), L"newdataset")) return false;
-  auto child = [](const tinyxml2::XMLElement* parent, const wchar_t* name) -> const tinyxml2::XMLElement* {
-    for (auto* e = parent->FirstChildElement(); e != nullptr; e = e->NextSiblingElement()) {
-      if (AsciiEqualsNoCase(FromUtf8(e->Name()), name)) return e;
-    }
-    return nullptr;
-  };
-  auto text = [](const tinyxml2::XMLElement* e) {
-    return e && e->GetText() ? ToUtf8(Trim(FromUtf8(e->GetText()))) : std::string();
-  };
-  report.osid = text(child(root, L"osid"));
-  const tinyxml2::XMLElement* feedback = child(root, L"feedback");
-  if (feedback == nullptr) return false;
-  report.email = text(child(feedback, L"email"));
-  report.problemType = text(child(feedback, L"problemtype"));
-  report.content = text(child(feedback, L"content"));
-  report.document = body;
-  return true;
-}
-
 // The self-update's version file: an INI text with the version from the app
 // folder's VERSION file, the setup program's address on this service and its
 // SHA-256; the program runs the setup only when it has exactly that digest.
@@ -244,15 +219,18 @@ struct UpdateService::Impl {
   explicit Impl(ServiceOptions o)
       : options(std::move(o)),
         stores([location = options.catalogPath](std::string& error) { return CatalogStore::Open(location, error); }),
-        feedback([location = options.feedbackPath.empty() ? options.catalogPath : options.feedbackPath,
+        feedback([location = options.feedbackPath.empty() ? DefaultFeedbackLocation(options.catalogPath)
+                                                           : options.feedbackPath,
                   quota = options.feedbackQuota](std::string& error) {
           return FeedbackStore::Open(location, quota, error);
         }),
+        feedbackRate(options.feedbackPerHour),
         server(options.limits) {}
 
   ServiceOptions options;
   ConnectionPool<CatalogStore> stores;
   ConnectionPool<FeedbackStore> feedback;
+  FeedbackRateLimit feedbackRate;
   std::unique_ptr<CatalogFollower> follower;  // with the in-memory index
   GuardedServer server;
   AnswerSigning signing;
@@ -331,9 +309,12 @@ void UpdateService::Impl::Routes() {
   server.Post("/v1/feedback", [this](const httplib::Request& req, httplib::Response& res) {
     if (req.body.size() > kMaxFeedbackBytes) return Answer(res, 413, "feedback too large\n");
     FeedbackReport report;
-    if (!ReadFeedback(req.body, report)) return Answer(res, 400, "malformed feedback\n");
+    if (!ReadFeedbackDocument(req.body, report)) return Answer(res, 400, "malformed feedback\n");
     report.receivedAt = UtcNow();
     report.remote = ClientAddress(req);
+    if (!feedbackRate.Admit(report.remote, FeedbackRateLimit::Clock::now())) {
+      return Answer(res, 429, "too many feedback reports\n");
+    }
     std::string error;
     ConnectionPool<FeedbackStore>::Lease store = feedback.Acquire(error);
     const FeedbackResult result = store ? store->Store(report) : FeedbackResult::kFailed;

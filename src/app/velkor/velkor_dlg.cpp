@@ -210,7 +210,8 @@ void CVelkorDlg::CreatePages() {
   m_Overlay = std::make_unique<CNagTransparentDlg>(m_PageFonts, *this);
   m_Overlay->CreateOverlay(m_hWnd);
   m_InstallPopup = std::make_unique<CNagInstallDriverDlg>(m_PageFonts, *this, texts);
-  m_FeedbackPopup = std::make_unique<CNagReportFeedbackDlg>(m_PageFonts, *this, texts);
+  m_FeedbackSender = std::make_unique<NetworkFeedbackSender>(m_App.m_Service);
+  m_FeedbackPopup = std::make_unique<CNagReportFeedbackDlg>(m_PageFonts, *this, texts, *m_FeedbackSender, OsCodeText());
   m_DetailsPopup = std::make_unique<CNagDriverDetailsDlg>(m_PageFonts, *this, texts);
   DownloadPageLinks downloadLinks{m_Ui, m_Flows,
                                   [this](int row, int kind) { m_ResultPage->SetRowKind(row, kind); },

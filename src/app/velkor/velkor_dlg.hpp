@@ -28,7 +28,9 @@
 #include "ui/controls/class_images.hpp"
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/controls/tray_icon.hpp"
+#include "maintenance/feedback_sender_win.hpp"
 #include "ui/pages/download_page.hpp"
+#include "ui/pages/feedback_popup.hpp"
 #include "ui/pages/home_page.hpp"
 #include "ui/pages/overlay.hpp"
 #include "ui/pages/page_navigator.hpp"
@@ -100,6 +102,7 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   std::unique_ptr<CSettingsDlg> m_SettingsPage;
   std::unique_ptr<CNagTransparentDlg> m_Overlay;
   std::unique_ptr<CNagInstallDriverDlg> m_InstallPopup;
+  std::unique_ptr<NetworkFeedbackSender> m_FeedbackSender;
   std::unique_ptr<CNagReportFeedbackDlg> m_FeedbackPopup;
   std::unique_ptr<CNagDriverDetailsDlg> m_DetailsPopup;
   std::unique_ptr<CDownloadDlg> m_DownloadPopup;

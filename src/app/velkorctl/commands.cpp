@@ -8,7 +8,7 @@
 #include "app/velkorctl/verb_inventory.hpp"
 #include "app/velkorctl/verb_lookup.hpp"
 #include "app/velkorctl/verb_scan.hpp"
-#include "app/velkorctl/verb_self_update.hpp"
+#include "app/velkorctl/verb_maintenance.hpp"
 #include "app/velkorctl/verb_settings.hpp"
 #include "app/velkorctl/verb_sysinfo.hpp"
 #include "base/utf.hpp"
@@ -56,6 +56,8 @@ const Verb kVerbs[] = {
      L"scan, then download and verify the packages of the out-of-date devices", RunDownload},
     {L"check-update", L"check-update [--yes|--no]",
      L"check the update service for a newer Velkor and, with --yes, install it", RunCheckUpdate},
+    {L"feedback", L"feedback --email E --type TYPE --text TEXT [--view]",
+     L"check and send a feedback report (--view: print the report only)", RunFeedback},
     {L"settings", L"settings [--json|reset|set NAME VALUE]", L"show or change the settings, folders and lists", RunSettings},
     {L"sysinfo", L"sysinfo [--json]", L"print the machine summary and the program version", RunSysinfo},
 };
@@ -73,7 +75,8 @@ int RunHelp(const Args& args, const Console& console) {
   console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error; scan and download also: 3 update\n"
               L"service unreachable, 4 Network.dll missing, 130 stopped by Ctrl+C; download also:\n"
               L"5 a chosen package could not be downloaded and verified; check-update: 3 unreachable,\n"
-              L"7 the version file or the setup program failed verification\n");
+              L"7 the version file or the setup program failed verification; feedback: 1 refused by\n"
+              L"the checks, 3 not accepted by the service, 4 Network.dll missing\n");
   return kExitOk;
 }
 

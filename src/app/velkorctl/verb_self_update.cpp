@@ -4,7 +4,7 @@
 // the verified setup starts, this process ends with 0 as the window program
 // does; otherwise it prints the versions and what the check did.
 
-#include "app/velkorctl/verb_self_update.hpp"
+#include "app/velkorctl/verb_maintenance.hpp"
 
 #include "app/velkorctl/commands.hpp"
 #include "app/velkorctl/engine_start.hpp"

@@ -1,5 +1,6 @@
 #pragma once
-// velkorctl check-update: the window's "Check for update" on a console.
+// velkorctl check-update and feedback: the window's "Check for update" and
+// feedback report on a console.
 
 #include <string>
 #include <vector>
@@ -9,5 +10,6 @@
 namespace velkor::ctl {
 
 int RunCheckUpdate(const std::vector<std::wstring>& args, const Console& console);
+int RunFeedback(const std::vector<std::wstring>& args, const Console& console);
 
 }  // namespace velkor::ctl

@@ -9,7 +9,7 @@ set -euo pipefail
 run="$VELKOR_WINE_RUN"
 build="$VELKOR_BUILD_DIR"
 ctl="$build/src/app/velkorctl/velkorctl.exe"
-here="$VELKOR_SOURCE_DIR/tests/integration/selfupdate"
+here="$VELKOR_SOURCE_DIR/tests/integration/maintenance"
 work="$(mktemp -d)"
 VELKOR_SERVICE_WORK="$work/service"
 VELKOR_SERVICE_APP_DIR="$work/app"
@@ -57,7 +57,7 @@ start_proxy() {  # FILE: answers the version file FILE in the service's place
   velkor_service_use "http://127.0.0.1:$(cat "$work/proxy.port")/"
 }
 
-cp "$build/tests/integration/selfupdate/record_setup.exe" "$VELKOR_SERVICE_APP_DIR/setup.exe"
+cp "$build/tests/integration/maintenance/record_setup.exe" "$VELKOR_SERVICE_APP_DIR/setup.exe"
 echo "9.0.0.0" >"$VELKOR_SERVICE_APP_DIR/VERSION"
 velkor_service_start
 velkor_service_use
