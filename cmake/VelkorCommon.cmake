@@ -88,26 +88,34 @@ function(velkor_version_resource target description original_name)
   target_sources(${target} PRIVATE ${rc})
 endfunction()
 
-# velkor_copy_beside_programs(TARGET FILE_NAME): a library the programs load
-# from their own folder is copied into each program folder of the build
-# (velkorctl, velkor), renewed whenever it changes; bin/ keeps the library
-# itself. Building a program brings its copy along.
-function(velkor_copy_beside_programs library file_name)
+# Places a file beside each program of the build (velkor, velkorctl) the way the
+# setup places it beside the installed program: one copy per destination,
+# relative to the program's folder, renewed whenever the file changes. The
+# target TARGET makes the copies; building a program brings them along.
+#   velkor_place_beside_programs(TARGET FILE file DEPENDS deps... DESTINATIONS rel/path...)
+function(velkor_place_beside_programs target)
+  cmake_parse_arguments(P "" "FILE" "DEPENDS;DESTINATIONS" ${ARGN})
   set(copies "")
   foreach(program velkorctl velkor)
-    if(TARGET ${program})
-      get_target_property(program_dir ${program} BINARY_DIR)
-      add_custom_command(OUTPUT ${program_dir}/${file_name}
-        COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${library}> ${program_dir}/${file_name}
-        DEPENDS ${library}
-        VERBATIM)
-      list(APPEND copies ${program_dir}/${file_name})
+    if(NOT TARGET ${program})
+      continue()
     endif()
+    get_target_property(program_dir ${program} BINARY_DIR)
+    foreach(destination IN LISTS P_DESTINATIONS)
+      set(copy ${program_dir}/${destination})
+      get_filename_component(copy_dir ${copy} DIRECTORY)
+      add_custom_command(OUTPUT ${copy}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${copy_dir}
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${P_FILE} ${copy}
+        DEPENDS ${P_DEPENDS}
+        VERBATIM)
+      list(APPEND copies ${copy})
+    endforeach()
   endforeach()
-  add_custom_target(${library}_beside_programs ALL DEPENDS ${copies})
+  add_custom_target(${target} ALL DEPENDS ${copies})
   foreach(program velkorctl velkor)
     if(TARGET ${program})
-      add_dependencies(${program} ${library}_beside_programs)
+      add_dependencies(${program} ${target})
     endif()
   endforeach()
 endfunction()

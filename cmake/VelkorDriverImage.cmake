@@ -32,3 +32,35 @@ function(velkor_driver_image target image company description version output_dir
                       -Wl,--no-insert-timestamp)
   set_property(TARGET ${target} PROPERTY LINK_LIBRARIES "")
 endfunction()
+
+# velkor_driver_images_of(SCRIPT IMAGES_DIR TARGET_PREFIX OUT_TARGETS)
+# The driver images a package script names: "SCRIPT images" prints one line
+# PACKAGE_ID|IMAGE|COMPANY|DESCRIPTION|VERSION per image, and each becomes
+# IMAGES_DIR/PACKAGE_ID/IMAGE.sys (target TARGET_PREFIX + PACKAGE_ID). The
+# targets are returned in OUT_TARGETS; the script is a configure dependency.
+function(velkor_driver_images_of script images prefix out)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${script})
+  execute_process(COMMAND ${Python3_EXECUTABLE} ${script} images OUTPUT_VARIABLE lines RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${script} images failed")
+  endif()
+  string(REPLACE ";" "," lines "${lines}")
+  string(REPLACE "\n" ";" lines "${lines}")
+  set(targets "")
+  foreach(line IN LISTS lines)
+    if(line STREQUAL "")
+      continue()
+    endif()
+    string(REPLACE "|" ";" fields "${line}")
+    list(GET fields 0 package_id)
+    list(GET fields 1 image)
+    list(GET fields 2 company)
+    list(GET fields 3 description)
+    list(GET fields 4 version)
+    velkor_driver_image(${prefix}${package_id} ${image} "${company}" "${description}" ${version}
+                        ${images}/${package_id})
+    list(APPEND targets ${prefix}${package_id})
+  endforeach()
+  set(${out} ${targets} PARENT_SCOPE)
+endfunction()

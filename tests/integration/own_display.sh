@@ -9,9 +9,21 @@ set -euo pipefail
 [ $# -gt 0 ] || { echo "usage: own_display.sh COMMAND [ARGS...]" >&2; exit 2; }
 
 number_file="$(mktemp)"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac 3>"$number_file" >/dev/null 2>&1 &
+server_log="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac 3>"$number_file" >"$server_log" 2>&1 &
 xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -f "$number_file"' EXIT
+# A display that went away under the test is said, with the server's own
+# words, so that a failure it caused is not taken for the program's.
+finish() {
+  if ! kill -0 "$xvfb" 2>/dev/null; then
+    echo "own_display.sh: the X server of display :${display:-?} ended during the test" >&2
+    tail -n 20 "$server_log" >&2
+  fi
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+  rm -f "$number_file" "$server_log"
+}
+trap finish EXIT
 
 # Xvfb writes the number once it accepts connections.
 for _ in $(seq 1 200); do
