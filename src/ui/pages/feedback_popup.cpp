@@ -60,8 +60,8 @@ bool CNagReportFeedbackDlg::OnPopupCommand(int id, int code) {
 
 void CNagReportFeedbackDlg::PaintPage(HDC dc, const RECT& client) {
   CPopupWithButtons::PaintPage(dc, client);
-  Text(dc, m_Texts.GetText(L"IDS_REPORT_FEEDBACK_DESC2"), 25, 52, kDarkText, 2, false, client.right - 50, 18);
-  Text(dc, m_Texts.GetText(L"IDS_REPORT_FEEDBACK_DESC3"), 25, 72, kDarkText, 2, false, client.right - 50, 18);
+  Text(dc, m_Texts.GetText(L"IDS_REPORT_FEEDBACK_DESC2"), 20, 54, kDarkText, 4, false, client.right - 28, 18);
+  Text(dc, m_Texts.GetText(L"IDS_REPORT_FEEDBACK_DESC3"), 20, 72, kDarkText, 4, false, client.right - 28, 18);
   Text(dc, m_Texts.GetText(L"IDS_REPORT_FEEDBACK_DESC4"), 25, 100, kDarkText, 2, false, 120, 18);
   Text(dc, m_Texts.GetText(L"IDS_REPORT_FEEDBACK_DESC7"), 25, 132, kDarkText, 2, false, 120, 18);
 }
