@@ -15,6 +15,9 @@ packages=(
   # tests, fuzzing, benchmarks
   googletest libbenchmark-dev libclang-rt-14-dev
   wine64 xvfb xauth imagemagick
+  # the x86 build's tests: a multiarch Wine runs 32-bit programs in the 64-bit
+  # prefix through WOW64, as 64-bit Windows does
+  wine32:i386
   libcpp-httplib-dev libsqlite3-dev libarchive-dev libtinyxml2-dev libssl-dev pkg-config zip gcab
   unzip 7zip tzdata
   # RAR test packages (non-free); native extraction figures of the unpack benchmark
@@ -98,7 +101,15 @@ ensure_derived_sources() {
 }
 
 updated=0
-if ensure_derived_sources; then
+# wine32 is an i386 package: the architecture must be known before apt can
+# find it, and apt's lists must then be read again.
+foreign_added=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "adding the i386 architecture (32-bit Wine)"
+  $sudo dpkg --add-architecture i386
+  foreign_added=1
+fi
+if ensure_derived_sources || [ "$foreign_added" -eq 1 ]; then
   $sudo apt-get update -q
   updated=1
 fi
