@@ -20,6 +20,7 @@ function(velkor_service_core_library)
   add_library(velkor_service_core STATIC
     ${VELKOR_SERVICE_SRC}/catalog_store.cpp
     ${VELKOR_SERVICE_SRC}/digest.cpp
+    ${VELKOR_SERVICE_SRC}/feedback_rate.cpp
     ${VELKOR_SERVICE_SRC}/feedback_store.cpp
     ${VELKOR_SERVICE_SRC}/inf_models.cpp
     ${VELKOR_SERVICE_SRC}/inf_parser.cpp

@@ -154,6 +154,13 @@ std::wstring RequestPath(const ServiceAddress& address, std::wstring_view relati
   return address.basePath + std::wstring(relative);
 }
 
+std::wstring ServiceUrl(const ServiceAddress& address, std::wstring_view relative) {
+  std::wstring url = address.secure ? L"https://" : L"http://";
+  url += address.host.find(L':') != std::wstring::npos ? L"[" + address.host + L"]" : address.host;
+  if (address.port != (address.secure ? 443 : 80)) url += L":" + std::to_wstring(address.port);
+  return url + RequestPath(address, relative);
+}
+
 std::optional<RedirectTarget> FollowRedirect(const ServiceAddress& from, std::wstring_view location) {
   RedirectTarget target{from, {}};
   std::wstring_view path = location;

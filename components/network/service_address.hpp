@@ -47,6 +47,10 @@ ServiceAddress WithHost(const ServiceAddress& address, std::wstring_view host);
 // Base path + relative path ("v1/scan"), for the request line.
 std::wstring RequestPath(const ServiceAddress& address, std::wstring_view relative);
 
+// The whole URL of a relative path on the service ("v1/app/version"), as
+// ParseServiceUrl reads it back: IPv6 hosts in brackets, default ports left out.
+std::wstring ServiceUrl(const ServiceAddress& address, std::wstring_view relative);
+
 // Where a redirect's Location leads, when it may be followed: an absolute URL
 // with the same scheme and host (any port), or a path on the same server. The
 // request path keeps the query; fragments, blanks, control characters and

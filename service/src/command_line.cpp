@@ -12,7 +12,7 @@ const char* const kUsage =
     "                            [--rank newest|identifier] [--lookup index|sql]\n"
     "                            [--max-connections-per-address N] [--max-requests-per-address N]\n"
     "                            [--request-deadline SECONDS]\n"
-    "                            [--feedback LOCATION] [--feedback-quota BYTES]\n"
+    "                            [--feedback LOCATION] [--feedback-quota BYTES] [--feedback-per-hour N]\n"
     "       velkor-service keygen --private-key FILE --public-key FILE\n"
     "  --catalog and --feedback take an SQLite file or a postgresql:// URL\n";
 
@@ -134,6 +134,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         return false;
       }
       line.options.feedbackQuota.maxStoredBytes = quota;
+    } else if (serving && flag == "--feedback-per-hour") {
+      if (!ReadInt<int>(value, 0, 1000000, line.options.feedbackPerHour)) {
+        error = "--feedback-per-hour needs a number of reports (0: no limit)";
+        return false;
+      }
     } else if (serving && flag == "--rank") {
       if (value == "newest") {
         line.options.rank = OfferRank::kNewest;

@@ -7,7 +7,7 @@
 //                         [--rank newest|identifier] [--lookup index|sql]
 //                         [--max-connections-per-address N] [--max-requests-per-address N]
 //                         [--request-deadline SECONDS]
-//                         [--feedback LOCATION] [--feedback-quota BYTES]
+//                         [--feedback LOCATION] [--feedback-quota BYTES] [--feedback-per-hour N]
 //   velkor-service keygen --private-key FILE --public-key FILE
 
 #include <string>

@@ -28,8 +28,23 @@ struct FeedbackQuota {
 
 enum class FeedbackResult { kStored, kOverQuota, kFailed };
 
+// The feedback document: NewDataSet with osid and Feedback (email,
+// problemtype, content), element names in any letter case, as the client's
+// own reader does. Fills the report's fields and its document.
+bool ReadFeedbackDocument(const std::string& body, FeedbackReport& report);
+
+// What the stores write into the content column (nothing: the document holds
+// it), and the content put back from the document when a report is read.
+std::string StoredContentColumn(const FeedbackReport& report);
+void RestoreFeedbackContent(FeedbackReport& stored);
+
 // The feedback table, the same in every store but for its key column's type.
 std::string FeedbackTableSql(const char* keyType);
+
+// Where reports go when no location is given: an SQLite catalog's own file
+// beside it ("catalog.db" -> "catalog.feedback.db"), so that the catalog file
+// holds the catalog only; a PostgreSQL catalog's database (its own table).
+std::string DefaultFeedbackLocation(const std::string& catalogLocation);
 
 class FeedbackStore {
  public:

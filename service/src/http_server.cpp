@@ -8,13 +8,17 @@
 #include <ctime>
 #include <fstream>
 #include <iostream>
+#include <mutex>
 #include <system_error>
 
+#include "base/signed_version_file.hpp"
 #include "base/text.hpp"
 #include "base/utf.hpp"
 #include "byte_range.hpp"
 #include "package_names.hpp"
 #include "catalog_follower.hpp"
+#include "digest.hpp"
+#include "feedback_rate.hpp"
 #include "feedback_store.hpp"
 #include "scan_handler.hpp"
 #include "store_pool.hpp"
@@ -116,35 +120,12 @@ void ServeFile(const httplib::Request& req, httplib::Response& res, const fs::pa
       });
 }
 
-// The feedback document: NewDataSet with osid and Feedback (email, problemtype,
-// content). Element names in any letter case, as the client's own reader does.
-bool ReadFeedback(const std::string& body, FeedbackReport& report) {
-  tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
-  if (document.Parse(body.data(), body.size()) != tinyxml2::XML_SUCCESS) return false;
-  const tinyxml2::XMLElement* root = document.RootElement();
-  if (root == nullptr || !AsciiEqualsNoCase(FromUtf8(root->Name()), L"newdataset")) return false;
-  auto child = [](const tinyxml2::XMLElement* parent, const wchar_t* name) -> const tinyxml2::XMLElement* {
-    for (auto* e = parent->FirstChildElement(); e != nullptr; e = e->NextSiblingElement()) {
-      if (AsciiEqualsNoCase(FromUtf8(e->Name()), name)) return e;
-    }
-    return nullptr;
-  };
-  auto text = [](const tinyxml2::XMLElement* e) {
-    return e && e->GetText() ? ToUtf8(Trim(FromUtf8(e->GetText()))) : std::string();
-  };
-  report.osid = text(child(root, L"osid"));
-  const tinyxml2::XMLElement* feedback = child(root, L"feedback");
-  if (feedback == nullptr) return false;
-  report.email = text(child(feedback, L"email"));
-  report.problemType = text(child(feedback, L"problemtype"));
-  report.content = text(child(feedback, L"content"));
-  report.document = body;
-  return true;
-}
-
 // The self-update's version file: an INI text with the version from the app
-// folder's VERSION file and the setup program's address on this service.
-bool BuildVersionFile(const fs::path& appDir, const std::string& publicUrl, std::string& out) {
+// folder's VERSION file, the setup program's address on this service and its
+// SHA-256; the program runs the setup only when it has exactly that digest.
+// The signature goes into the file (base/signed_version_file.hpp).
+bool BuildVersionLines(const fs::path& appDir, const std::string& publicUrl, const std::string& setupSha256,
+                       std::string& out) {
   std::ifstream in(appDir / "VERSION");
   std::string version;
   if (!in || !std::getline(in, version)) return false;
@@ -153,8 +134,8 @@ bool BuildVersionFile(const fs::path& appDir, const std::string& publicUrl, std:
   for (wchar_t c : trimmed) {
     if (!(c == L'.' || (c >= L'0' && c <= L'9'))) return false;
   }
-  out = "[RESOURCESTRING]\r\nVERSION=" + ToUtf8(trimmed) + "\r\nDOWNLOADURL=" + publicUrl +
-        "v1/app/setup\r\n";
+  out = "[RESOURCESTRING]\r\nVERSION=" + ToUtf8(trimmed) + "\r\nDOWNLOADURL=" + publicUrl + "v1/app/setup\r\nSHA256=" +
+        setupSha256 + "\r\n";
   return true;
 }
 
@@ -198,24 +179,62 @@ std::string ToldWindows(const httplib::Request& req) {
   return lines;
 }
 
+// The setup program's SHA-256, worked out again only when its size or time
+// stamp changes: every check of every client asks for it.
+class SetupDigestCache {
+ public:
+  std::optional<std::string> Of(const fs::path& file) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(file, error);
+    if (error) return std::nullopt;
+    const fs::file_time_type time = fs::last_write_time(file, error);
+    if (error) return std::nullopt;
+    {
+      const std::lock_guard<std::mutex> lock(lock_);
+      if (known_ && file == file_ && size == size_ && time == time_) return sha256_;
+    }
+    const std::optional<FileDigests> digests = DigestFile(file);
+    if (!digests || digests->size != size) return std::nullopt;  // changed while read
+    const std::lock_guard<std::mutex> lock(lock_);
+    known_ = true;
+    file_ = file;
+    size_ = size;
+    time_ = time;
+    sha256_ = digests->sha256;
+    return sha256_;
+  }
+
+ private:
+  std::mutex lock_;
+  bool known_ = false;
+  fs::path file_;
+  std::uintmax_t size_ = 0;
+  fs::file_time_type time_{};
+  std::string sha256_;
+};
+
 }  // namespace
 
 struct UpdateService::Impl {
   explicit Impl(ServiceOptions o)
       : options(std::move(o)),
         stores([location = options.catalogPath](std::string& error) { return CatalogStore::Open(location, error); }),
-        feedback([location = options.feedbackPath.empty() ? options.catalogPath : options.feedbackPath,
+        feedback([location = options.feedbackPath.empty() ? DefaultFeedbackLocation(options.catalogPath)
+                                                           : options.feedbackPath,
                   quota = options.feedbackQuota](std::string& error) {
           return FeedbackStore::Open(location, quota, error);
         }),
+        feedbackRate(options.feedbackPerHour),
         server(options.limits) {}
 
   ServiceOptions options;
   ConnectionPool<CatalogStore> stores;
   ConnectionPool<FeedbackStore> feedback;
+  FeedbackRateLimit feedbackRate;
   std::unique_ptr<CatalogFollower> follower;  // with the in-memory index
   GuardedServer server;
   AnswerSigning signing;
+  SetupDigestCache setupDigest;
   std::string publicUrl;
   int port = 0;
 
@@ -290,9 +309,12 @@ void UpdateService::Impl::Routes() {
   server.Post("/v1/feedback", [this](const httplib::Request& req, httplib::Response& res) {
     if (req.body.size() > kMaxFeedbackBytes) return Answer(res, 413, "feedback too large\n");
     FeedbackReport report;
-    if (!ReadFeedback(req.body, report)) return Answer(res, 400, "malformed feedback\n");
+    if (!ReadFeedbackDocument(req.body, report)) return Answer(res, 400, "malformed feedback\n");
     report.receivedAt = UtcNow();
     report.remote = ClientAddress(req);
+    if (!feedbackRate.Admit(report.remote, FeedbackRateLimit::Clock::now())) {
+      return Answer(res, 429, "too many feedback reports\n");
+    }
     std::string error;
     ConnectionPool<FeedbackStore>::Lease store = feedback.Acquire(error);
     const FeedbackResult result = store ? store->Store(report) : FeedbackResult::kFailed;
@@ -302,12 +324,15 @@ void UpdateService::Impl::Routes() {
   });
 
   server.Get("/v1/app/version", [this](const httplib::Request&, httplib::Response& res) {
-    std::string file;
-    if (options.appDir.empty() || !BuildVersionFile(options.appDir, publicUrl, file)) {
+    const fs::path setup = options.appDir.empty() ? fs::path() : ResolveInside(options.appDir, "setup.exe");
+    const std::optional<std::string> digest = setup.empty() ? std::nullopt : setupDigest.Of(setup);
+    std::string lines;
+    if (!digest || !BuildVersionLines(options.appDir, publicUrl, *digest, lines)) {
       return Answer(res, 404, "no version\n");
     }
-    Answer(res, 200, file);
-    Sign(res, signing, SignaturePurpose::kVersionFile, signing.VersionFile(file));
+    const std::optional<SignatureHeaders> signature = signing.VersionFile(lines);
+    if (!signature) return Answer(res, 500, "version file not signed\n");
+    Answer(res, 200, AppendVersionFileSignature(lines, signature->keyId, signature->signature));
   });
 
   server.Get("/v1/app/setup", [this](const httplib::Request& req, httplib::Response& res) {

@@ -21,7 +21,8 @@ enum class OfferLookup {
 
 struct ServiceOptions {
   std::string catalogPath;  // an SQLite file or a postgresql:// URL
-  std::string feedbackPath;  // empty: the catalog's location
+  std::string feedbackPath;  // empty: DefaultFeedbackLocation of the catalog
+  int feedbackPerHour = 10;  // reports one address may send within an hour (0: no limit)
   FeedbackQuota feedbackQuota;
   std::filesystem::path packagesDir;
   std::filesystem::path appDir;  // empty: the self-update endpoints answer 404

@@ -31,7 +31,7 @@ std::unique_ptr<PostgresFeedbackStore> PostgresFeedbackStore::Open(const std::st
 
 FeedbackResult PostgresFeedbackStore::Store(const FeedbackReport& r) {
   PgResult result = session_.Run("store_feedback", {r.receivedAt, r.remote, r.osid, r.email, r.problemType,
-                                                    r.content, r.document, std::to_string(quota_.maxStoredBytes)});
+                                                    StoredContentColumn(r), r.document, std::to_string(quota_.maxStoredBytes)});
   if (!result) return FeedbackResult::kFailed;
   return PQntuples(result.get()) == 1 ? FeedbackResult::kStored : FeedbackResult::kOverQuota;
 }
@@ -44,6 +44,7 @@ std::vector<FeedbackReport> PostgresFeedbackStore::Reports() {
                                      std::string(PgText(r.get(), i, 2)), std::string(PgText(r.get(), i, 3)),
                                      std::string(PgText(r.get(), i, 4)), std::string(PgText(r.get(), i, 5)),
                                      std::string(PgText(r.get(), i, 6))});
+    RestoreFeedbackContent(reports.back());
   }
   return reports;
 }

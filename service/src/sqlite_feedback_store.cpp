@@ -40,7 +40,7 @@ FeedbackResult SqliteFeedbackStore::Store(const FeedbackReport& report) {
   insert_.Bind(3, report.osid);
   insert_.Bind(4, report.email);
   insert_.Bind(5, report.problemType);
-  insert_.Bind(6, report.content);
+  insert_.Bind(6, StoredContentColumn(report));
   insert_.Bind(7, report.document);
   return insert_.Run() ? FeedbackResult::kStored : FeedbackResult::kFailed;
 }
@@ -51,6 +51,7 @@ std::vector<FeedbackReport> SqliteFeedbackStore::Reports() {
   while (list_.Step() == SQLITE_ROW) {
     reports.push_back(FeedbackReport{list_.Text(0), list_.Text(1), list_.Text(2), list_.Text(3),
                                      list_.Text(4), list_.Text(5), list_.Text(6)});
+    RestoreFeedbackContent(reports.back());
   }
   list_.Reset();
   return reports;

@@ -8,7 +8,9 @@
 #include "catalog_import.hpp"
 #include "digest.hpp"
 #include "command_line.hpp"
+#include "feedback_rate.hpp"
 #include "http_server.hpp"
+#include "base/signed_version_file.hpp"
 #include "package_fixtures.hpp"
 #include "test_catalog.hpp"
 #include "test_keys.hpp"
@@ -278,7 +280,8 @@ TEST_F(Service, FeedbackIsStoredWithItsArrivalTime) {
   EXPECT_EQ(res->status, 413);
 
   std::string error;
-  const std::vector<FeedbackReport> stored = FeedbackStore::Open(catalog_, {}, error)->Reports();
+  const std::vector<FeedbackReport> stored =
+      FeedbackStore::Open(DefaultFeedbackLocation(catalog_), {}, error)->Reports();
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].osid, "4");
   EXPECT_EQ(stored[0].email, "a@b.c");
@@ -288,12 +291,41 @@ TEST_F(Service, FeedbackIsStoredWithItsArrivalTime) {
   EXPECT_EQ(stored[0].receivedAt.size(), 20u);  // 2026-12-10T05:00:00Z
 }
 
+TEST_F(Service, OneAddressSendsAtMostTenReportsAnHour) {
+  const std::string report =
+      "<NewDataSet>\r\n<osid>4</osid>\r\n<Feedback>\r\n<email>a@b.c</email>\r\n"
+      "<problemtype>General Feedback</problemtype>\r\n<content>x</content>\r\n</Feedback>\r\n</NewDataSet>\r\n";
+  for (int i = 0; i < 10; ++i) {
+    const auto res = client_->Post("/v1/feedback", report, "text/xml");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200) << i;
+  }
+  const auto refused = client_->Post("/v1/feedback", report, "text/xml");
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->status, 429);
+  std::string error;
+  EXPECT_EQ(FeedbackStore::Open(DefaultFeedbackLocation(catalog_), {}, error)->Reports().size(), 10u);
+}
+
 TEST_F(Service, SelfUpdateFilesAndHealth) {
   auto res = client_->Get("/v1/app/version");
   ASSERT_TRUE(res);
   EXPECT_EQ(res->status, 200);
-  EXPECT_EQ(res->body, "[RESOURCESTRING]\r\nVERSION=2.1.0.7\r\nDOWNLOADURL=http://127.0.0.1:" +
-                           std::to_string(service_->Port()) + "/v1/app/setup\r\n");
+  // "MZ setup" has this SHA-256 (sha256sum).
+  const std::string lines = "[RESOURCESTRING]\r\nVERSION=2.1.0.7\r\nDOWNLOADURL=http://127.0.0.1:" +
+                            std::to_string(service_->Port()) +
+                            "/v1/app/setup\r\nSHA256=" + Sha256Hex("MZ setup") + "\r\n";
+  const std::optional<SignedVersionFile> file = SplitSignedVersionFile(res->body);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->signedLines, lines);
+  EXPECT_TRUE(res->body.starts_with(lines + "KEYID=" + testing::TestVersionKey().keyId + "\r\nSIGNATURE="));
+  // A new setup program is named by its new digest.
+  WriteFile(temp_.Path() / "app" / "setup.exe", "MZ setup 2");
+  res = client_->Get("/v1/app/version");
+  ASSERT_TRUE(res && SplitSignedVersionFile(res->body));
+  EXPECT_NE(SplitSignedVersionFile(res->body)->signedLines.find("SHA256=" + Sha256Hex("MZ setup 2") + "\r\n"),
+            std::string_view::npos);
+  WriteFile(temp_.Path() / "app" / "setup.exe", "MZ setup");
   res = client_->Get("/v1/app/setup");
   ASSERT_TRUE(res);
   EXPECT_EQ(res->body, "MZ setup");
@@ -346,12 +378,22 @@ TEST_F(Service, AnswersTheProgramActsOnAreSignedForTheirRequest) {
   EXPECT_TRUE(VerifiesWith(testing::TestDriverKey().publicKey, SignaturePurpose::kDriverAnswer, driverParts,
                            driver->get_header_value(kSignatureHeader)));
 
+  // The version file carries its signature inside, over the lines before it.
   const auto version = client_->Get("/v1/app/version");
   ASSERT_TRUE(version && version->status == 200);
-  EXPECT_EQ(version->get_header_value(kKeyIdHeader), testing::TestVersionKey().keyId);
-  const std::string_view versionParts[] = {version->body};
+  const std::optional<SignedVersionFile> file = SplitSignedVersionFile(version->body);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->signature.keyId, testing::TestVersionKey().keyId);
+  const std::string_view versionParts[] = {file->signedLines};
+  const std::string signatureLine = "SIGNATURE=";
+  const std::string signature =
+      version->body.substr(version->body.find(signatureLine) + signatureLine.size(),
+                           version->body.size() - version->body.find(signatureLine) - signatureLine.size() - 2);
   EXPECT_TRUE(VerifiesWith(testing::TestVersionKey().publicKey, SignaturePurpose::kVersionFile, versionParts,
-                           version->get_header_value(kSignatureHeader)));
+                           signature));
+  EXPECT_FALSE(VerifiesWith(testing::TestScanKey().publicKey, SignaturePurpose::kVersionFile, versionParts,
+                            signature));
+  EXPECT_FALSE(version->has_header(kSignatureHeader));
 
   // Refusals and the other endpoints carry no signature.
   for (const auto& res : {client_->Post("/v1/scan", "<newdataset>", "text/xml"), client_->Get("/v1/health"),
@@ -391,6 +433,27 @@ TEST(FeedbackStoreQuota, ReportsPastTheQuotaAreRefusedAndNothingIsLost) {
   const std::vector<FeedbackReport> kept = store->Reports();
   ASSERT_EQ(kept.size(), 2u);
   EXPECT_EQ(kept[1].document, report.document);
+}
+
+TEST(FeedbackRate, CountsPerAddressWithinTheHour) {
+  using namespace std::chrono_literals;
+  FeedbackRateLimit limit(2, 3);
+  const auto t0 = FeedbackRateLimit::Clock::now();
+  EXPECT_TRUE(limit.Admit("a", t0));
+  EXPECT_TRUE(limit.Admit("a", t0 + 1s));
+  EXPECT_FALSE(limit.Admit("a", t0 + 2s));
+  EXPECT_TRUE(limit.Admit("b", t0 + 2s));  // each address its own count
+  EXPECT_TRUE(limit.Admit("a", t0 + 1h + 1s));  // the first one has left the hour
+  EXPECT_TRUE(limit.Admit("c", t0 + 1h + 1s));
+  EXPECT_FALSE(limit.Admit("d", t0 + 1h + 1s));  // three addresses tracked already
+  EXPECT_TRUE(limit.Admit("d", t0 + 3h));         // the expired ones are forgotten
+  EXPECT_TRUE(FeedbackRateLimit(0).Admit("a", t0));
+}
+
+TEST(FeedbackStoreLocation, AnSqliteCatalogGetsAFileOfItsOwn) {
+  EXPECT_EQ(DefaultFeedbackLocation("/srv/velkor/catalog.db"), "/srv/velkor/catalog.feedback.db");
+  EXPECT_EQ(DefaultFeedbackLocation("catalog"), "catalog.feedback.db");
+  EXPECT_EQ(DefaultFeedbackLocation("postgresql://db/velkor"), "postgresql://db/velkor");
 }
 
 // Serving nodes that share one catalog: each builds its index at start and
@@ -479,7 +542,7 @@ TEST(ServiceCommandLine, Verbs) {
       {{"serve", "--catalog", "postgresql://db/velkor", "--packages", "p", "--listen", "unix:/run/v.sock",
         "--public-url", "https://x/", "--lookup", "sql", "--max-connections-per-address", "0",
         "--max-requests-per-address", "4", "--request-deadline", "5", "--feedback", "f.db", "--feedback-quota",
-        "1000000", "--scan-key", "s", "--driver-key", "d"},
+        "1000000", "--feedback-per-hour", "0", "--scan-key", "s", "--driver-key", "d"},
        true},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "unix:/run/v.sock", "--scan-key", "s",
         "--driver-key", "d"},
@@ -487,6 +550,7 @@ TEST(ServiceCommandLine, Verbs) {
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--lookup", "btree"}, false},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--request-deadline", "0"}, false},
       {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--feedback-quota", "-1"}, false},
+      {{"serve", "--catalog", "c.db", "--packages", "p", "--listen", "h:1", "--feedback-per-hour", "x"}, false},
   };
   for (const Case& c : cases) {
     CommandLine line;

@@ -46,4 +46,12 @@ bool IsDeletableFolderPath(std::wstring_view path) {
   return below != std::wstring_view::npos && below > share + 1;
 }
 
+std::wstring QuotedPath(std::wstring_view path) {
+  std::wstring quoted = L"\"";
+  for (const wchar_t c : path) {
+    if (c != L'"') quoted += c;
+  }
+  return quoted + L"\"";
+}
+
 }  // namespace velkor

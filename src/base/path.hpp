@@ -24,4 +24,8 @@ bool IsFullPath(std::wstring_view path);
 // without control characters and without a final backslash.
 bool IsDeletableFolderPath(std::wstring_view path);
 
+// A path for the shell in double quotes. A path never holds one, so any that
+// came with it are dropped rather than let it end the quoting.
+std::wstring QuotedPath(std::wstring_view path);
+
 }  // namespace velkor

@@ -3,18 +3,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/path.hpp"
 #include "platform/unique_handle.hpp"
 
 namespace velkor {
 
 bool StartElevated(const RelaunchCommand& command, unsigned& exitCode) {
-  // The path goes to the shell in double quotes; a path never holds one, so
-  // any that came with it are dropped rather than let it end the quoting.
-  std::wstring file = L"\"";
-  for (const wchar_t c : command.program) {
-    if (c != L'"') file += c;
-  }
-  file += L"\"";
+  const std::wstring file = QuotedPath(command.program);
 
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;

@@ -56,15 +56,19 @@ ProfileDocument ProfileDocument::Parse(std::span<const std::uint8_t> bytes) {
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) bytes = bytes.subspan(2);
     text = FromUtf16Le(bytes);
   }
+  return FromText(text);
+}
+
+ProfileDocument ProfileDocument::FromText(std::wstring_view text) {
   ProfileDocument doc;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find_first_of(L"\r\n", start);
-    if (end == std::wstring::npos) {
-      doc.lines_.push_back(text.substr(start));
+    if (end == std::wstring_view::npos) {
+      doc.lines_.emplace_back(text.substr(start));
       break;
     }
-    doc.lines_.push_back(text.substr(start, end - start));
+    doc.lines_.emplace_back(text.substr(start, end - start));
     if (text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ++end;
     start = end + 1;
   }

@@ -34,6 +34,8 @@ class ProfileDocument {
   // Decodes UTF-16LE; a byte-order mark (UTF-16LE or UTF-8), as an editor may add
   // when the user saves the file, is accepted and dropped.
   static ProfileDocument Parse(std::span<const std::uint8_t> bytes);
+  // The same rules over text already decoded (lines end in CR LF, CR or LF).
+  static ProfileDocument FromText(std::wstring_view text);
 
   bool HasSection(std::wstring_view section) const;
   // Names of the keys of the section, in file order (empty if none or no section).

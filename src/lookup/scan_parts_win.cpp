@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "base/path.hpp"
 #include "core/local_clock.hpp"
 #include "core/message_pump.hpp"
 #include "core/settings.hpp"

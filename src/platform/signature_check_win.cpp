@@ -26,24 +26,35 @@ UniqueCryptProvider AcquireVerifier() {
   return provider;
 }
 
-std::optional<Sha256Digest> Sha256With(HCRYPTPROV provider, std::span<const std::uint8_t> bytes) {
+UniqueCryptHash NewSha256(HCRYPTPROV provider) {
   UniqueCryptHash hash;
-  if (!CryptCreateHash(provider, CALG_SHA_256, 0, 0, hash.put())) {
-    hash.release();
-    return std::nullopt;
-  }
-  // CryptHashData takes a 32-bit length: feed long texts in pieces.
+  if (!CryptCreateHash(provider, CALG_SHA_256, 0, 0, hash.put())) hash.release();
+  return hash;
+}
+
+// CryptHashData takes a 32-bit length: long texts go in pieces.
+bool HashBytes(HCRYPTHASH hash, std::span<const std::uint8_t> bytes) {
   constexpr std::size_t kPiece = 1u << 30;
   for (std::size_t offset = 0; offset < bytes.size(); offset += kPiece) {
     const std::size_t length = std::min(kPiece, bytes.size() - offset);
-    if (!CryptHashData(hash.get(), bytes.data() + offset, static_cast<DWORD>(length), 0)) return std::nullopt;
+    if (!CryptHashData(hash, bytes.data() + offset, static_cast<DWORD>(length), 0)) return false;
   }
+  return true;
+}
+
+std::optional<Sha256Digest> DigestOf(HCRYPTHASH hash) {
   Sha256Digest digest{};
   DWORD size = static_cast<DWORD>(digest.size());
-  if (!CryptGetHashParam(hash.get(), HP_HASHVAL, digest.data(), &size, 0) || size != digest.size()) {
+  if (!CryptGetHashParam(hash, HP_HASHVAL, digest.data(), &size, 0) || size != digest.size()) {
     return std::nullopt;
   }
   return digest;
+}
+
+std::optional<Sha256Digest> Sha256With(HCRYPTPROV provider, std::span<const std::uint8_t> bytes) {
+  const UniqueCryptHash hash = NewSha256(provider);
+  if (!hash || !HashBytes(hash.get(), bytes)) return std::nullopt;
+  return DigestOf(hash.get());
 }
 
 std::span<const std::uint8_t> BytesOf(std::string_view text) {
@@ -85,6 +96,23 @@ std::optional<Sha256Digest> SystemSha256(std::span<const std::uint8_t> bytes) {
 }
 
 std::optional<Sha256Digest> SystemSha256(std::string_view bytes) { return SystemSha256(BytesOf(bytes)); }
+
+std::optional<Sha256Digest> SystemSha256OfFile(HANDLE file) {
+  const UniqueCryptProvider provider = AcquireVerifier();
+  if (!provider) return std::nullopt;
+  const UniqueCryptHash hash = NewSha256(provider.get());
+  if (!hash) return std::nullopt;
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return std::nullopt;
+  std::vector<std::uint8_t> buffer(1u << 16);
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return std::nullopt;
+    if (read == 0) break;
+    if (!HashBytes(hash.get(), std::span(buffer).first(read))) return std::nullopt;
+  }
+  return DigestOf(hash.get());
+}
 
 bool SignatureKeySet::AddKey(std::span<const std::uint8_t> der) {
   const UniqueCryptProvider provider = AcquireVerifier();

@@ -19,6 +19,9 @@ namespace velkor {
 // SHA-256 through CryptoAPI; nullopt when the system cannot compute it.
 std::optional<Sha256Digest> SystemSha256(std::span<const std::uint8_t> bytes);
 std::optional<Sha256Digest> SystemSha256(std::string_view bytes);
+// SHA-256 of an open file's whole content, read from its start through the
+// handle (so that what is hashed is what that handle holds).
+std::optional<Sha256Digest> SystemSha256OfFile(void* fileHandle);
 
 // The public keys trusted for one purpose, each named by its key identifier
 // (base/signed_content.hpp, KeyIdOf), so that a new key can be trusted beside

@@ -146,6 +146,9 @@ void CVelkorDlg::OnInitDialog() {
   CreateScanRun();
   CreateBackupRun();
   CreateDownloadQueue();
+  m_SelfUpdateView = std::make_unique<WindowSelfUpdateView>(m_hWnd, appName);
+  m_SelfUpdateParts = std::make_unique<WinSelfUpdateParts>(m_strDataFolder, "0");
+  m_SelfUpdate = std::make_unique<CSelfUpdate>(*m_SelfUpdateView, *m_SelfUpdateParts);
 }
 
 void CVelkorDlg::CreateHeader() {
@@ -214,7 +217,8 @@ void CVelkorDlg::CreatePages() {
   m_Overlay = std::make_unique<CNagTransparentDlg>(m_PageFonts, *this);
   m_Overlay->CreateOverlay(m_hWnd);
   m_InstallPopup = std::make_unique<CNagInstallDriverDlg>(m_PageFonts, *this, texts);
-  m_FeedbackPopup = std::make_unique<CNagReportFeedbackDlg>(m_PageFonts, *this, texts);
+  m_FeedbackSender = std::make_unique<NetworkFeedbackSender>(m_App.m_Service);
+  m_FeedbackPopup = std::make_unique<CNagReportFeedbackDlg>(m_PageFonts, *this, texts, *m_FeedbackSender, OsCodeText());
   m_DetailsPopup = std::make_unique<CNagDriverDetailsDlg>(m_PageFonts, *this, texts);
   DownloadPageLinks downloadLinks{m_Ui, m_Flows,
                                   [this](int row, int kind) { m_ResultPage->SetRowKind(row, kind); },
@@ -480,7 +484,7 @@ bool CVelkorDlg::OnCommand(int id) {
       OpenPopup(PopupKind::Feedback);
       return true;
     case ID_HELP_CHECKFORUPDATE:
-      // The self-update check comes with its own flow.
+      m_SelfUpdate->CheckForUpdate();
       return true;
     case ID_HELP_ABOUT:
       ShowAbout(false);

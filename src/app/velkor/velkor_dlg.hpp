@@ -24,11 +24,16 @@
 #include "lookup/scan_parts_win.hpp"
 #include "lookup/scan_result.hpp"
 #include "lookup/scan_run.hpp"
+#include "maintenance/self_update.hpp"
+#include "maintenance/self_update_parts_win.hpp"
+#include "app/velkor/self_update_window.hpp"
 #include "ui/controls/class_images.hpp"
 #include "ui/controls/picture_buttons.hpp"
 #include "ui/controls/tray_icon.hpp"
 #include "ui/pages/backup_page.hpp"
+#include "maintenance/feedback_sender_win.hpp"
 #include "ui/pages/download_page.hpp"
+#include "ui/pages/feedback_popup.hpp"
 #include "ui/pages/home_page.hpp"
 #include "ui/pages/overlay.hpp"
 #include "ui/pages/page_navigator.hpp"
@@ -100,6 +105,7 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   std::unique_ptr<CSettingsDlg> m_SettingsPage;
   std::unique_ptr<CNagTransparentDlg> m_Overlay;
   std::unique_ptr<CNagInstallDriverDlg> m_InstallPopup;
+  std::unique_ptr<NetworkFeedbackSender> m_FeedbackSender;
   std::unique_ptr<CNagReportFeedbackDlg> m_FeedbackPopup;
   std::unique_ptr<CNagDriverDetailsDlg> m_DetailsPopup;
   std::unique_ptr<CDownloadDlg> m_DownloadPopup;
@@ -111,6 +117,9 @@ class CVelkorDlg : public CApplicationState, public PopupHost, public PageNaviga
   std::unique_ptr<BackupRun> m_BackupRun;
   std::unique_ptr<WinDownloadParts> m_DownloadParts;
   std::unique_ptr<DownloadQueue> m_DownloadQueue;
+  std::unique_ptr<WindowSelfUpdateView> m_SelfUpdateView;
+  std::unique_ptr<WinSelfUpdateParts> m_SelfUpdateParts;
+  std::unique_ptr<CSelfUpdate> m_SelfUpdate;
 
  protected:
   void SetCloseEnabled(bool enabled) override;

@@ -9,6 +9,7 @@
 #include "app/velkorctl/verb_inventory.hpp"
 #include "app/velkorctl/verb_lookup.hpp"
 #include "app/velkorctl/verb_scan.hpp"
+#include "app/velkorctl/verb_maintenance.hpp"
 #include "app/velkorctl/verb_settings.hpp"
 #include "app/velkorctl/verb_sysinfo.hpp"
 #include "base/utf.hpp"
@@ -57,6 +58,10 @@ const Verb kVerbs[] = {
     {L"backup", L"backup [--all | --device N ...] [--json]",
      L"back up the drivers of this machine's devices into a dated archive", RunBackup},
     {L"backups", L"backups [--json]", L"list the backup archives with their entry counts", RunBackups},
+    {L"check-update", L"check-update [--yes|--no]",
+     L"check the update service for a newer Velkor and, with --yes, install it", RunCheckUpdate},
+    {L"feedback", L"feedback --email E --type TYPE --text TEXT [--view]",
+     L"check and send a feedback report (--view: print the report only)", RunFeedback},
     {L"settings", L"settings [--json|reset|set NAME VALUE]", L"show or change the settings, folders and lists", RunSettings},
     {L"sysinfo", L"sysinfo [--json]", L"print the machine summary and the program version", RunSysinfo},
 };
@@ -73,7 +78,10 @@ int RunHelp(const Args& args, const Console& console) {
   }
   console.Out(L"\nexit codes: 0 success, 1 failure, 2 usage error; scan and download also: 3 update\n"
               L"service unreachable, 4 Network.dll missing; scan, download and backup: 130 stopped by\n"
-              L"Ctrl+C; download also: 5 a chosen package could not be downloaded and verified\n");
+              L"Ctrl+C; download also: 5 a chosen package could not be downloaded and verified;\n"
+              L"check-update: 3 unreachable, 7 the version file or the setup program failed\n"
+              L"verification; feedback: 1 refused by the checks, 3 not accepted by the service,\n"
+              L"4 Network.dll missing\n");
   return kExitOk;
 }
 

@@ -16,6 +16,7 @@ enum ExitCode : int {
   kExitUnreachable = 3,     // scan: the update service could not be reached
   kExitNetworkMissing = 4,  // scan: Network.dll is missing beside velkorctl.exe
   kExitSomeFailed = 5,      // download: a chosen package is not here and verified
+  kExitNotVerified = 7,     // check-update: the version file or the setup failed verification
   kExitStopped = 130,       // as a shell reports a program ended by Ctrl+C
 };
 

@@ -36,10 +36,6 @@ void CNagInstallDriverDlg::OnClosing() {
   if (m_OnDismiss) m_OnDismiss();
 }
 
-CNagReportFeedbackDlg::CNagReportFeedbackDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
-    : CPopupWithButtons(IDD_REPORT_FEEDBACK, fonts, host, texts.GetText(L"IDS_REPORT_FEEDBACK_DESC1"),
-                        {IDC_FEEDBACK_VIEW, IDC_FEEDBACK_SEND}) {}
-
 CNagDriverDetailsDlg::CNagDriverDetailsDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts)
     : CPopupWithButtons(IDD_DRIVER_DETAILS, fonts, host, texts.GetText(L"IDS_DRIVER_DETAILS_DESC1"), {}),
       m_Texts(texts) {}

@@ -38,10 +38,6 @@ class CNagInstallDriverDlg : public CPopupWithButtons {
   bool OnPopupCommand(int id, int code) override;
   void OnClosing() override;
 };
-class CNagReportFeedbackDlg : public CPopupWithButtons {
- public:
-  CNagReportFeedbackDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts);
-};
 class CNagDriverDetailsDlg : public CPopupWithButtons {
  public:
   CNagDriverDetailsDlg(const PageFonts& fonts, PopupHost& host, CTextTable& texts);

@@ -17,7 +17,7 @@ strip() { tr -d '\r'; }
 prefix="$VELKOR_WINEPREFIX"
 app="$prefix/drive_c/velkor-test"
 mkdir -p "$app"
-cp "$VELKOR_BUILD_DIR/src/app/velkor/velkor.exe" "$app/"
+cp "$VELKOR_BUILD_DIR/src/app/velkor/velkor.exe" "$VELKOR_BUILD_DIR/bin/update.dll" "$app/"
 cp "$VELKOR_BUILD_DIR/tests/unit/core/fake_network/Network.dll" "$app/"
 
 # The program runs as a user without administrator rights: a scan then waits

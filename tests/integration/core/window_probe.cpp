@@ -491,7 +491,8 @@ int wmain(int argc, wchar_t** argv) {
   if (verb == L"popup" || verb == L"close-popup" ||
       ((verb == L"popup-text" || verb == L"popup-list-rows" || verb == L"popup-visible" ||
         verb == L"popup-enabled" || verb == L"popup-click") &&
-       argc > 3)) {
+       argc > 3) ||
+      ((verb == L"popup-set-text" || verb == L"popup-select") && argc > 4)) {
     PopupSearch search{0, nullptr};
     GetWindowThreadProcessId(window, &search.process);
     EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
@@ -506,6 +507,10 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"popup-click") PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(ControlId(argv[3]), BN_CLICKED),
                                              reinterpret_cast<LPARAM>(control));
     if (verb == L"popup-list-rows") return ListRows(control);
+    // The system carries WM_SETTEXT's text across processes; a combo box's
+    // selection is a number.
+    if (verb == L"popup-set-text") SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    if (verb == L"popup-select") SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(_wtoi(argv[4])), 0);
     return 0;
   }
   if (verb == L"enabled" && argc > 3) {

@@ -69,7 +69,7 @@ velkor_service_use
 
 app="$VELKOR_WINEPREFIX/drive_c/velkor-download"
 mkdir -p "$app"
-cp "$build/src/app/velkor/velkor.exe" "$build/bin/Network.dll" "$app/"
+cp "$build/src/app/velkor/velkor.exe" "$build/bin/Network.dll" "$build/bin/update.dll" "$app/"
 run 'C:\velkor-download\velkor.exe' &
 pid=$!
 probe wait Velkor 30000 >/dev/null || fail "no main window"

@@ -24,7 +24,7 @@ autoscan() { run reg query 'HKCU\software\VELKOR Brenn\Settings' /v AutoScan | t
 
 app="$VELKOR_WINEPREFIX/drive_c/velkor-test"
 mkdir -p "$app"
-cp "$VELKOR_BUILD_DIR/src/app/velkor/velkor.exe" "$app/"
+cp "$VELKOR_BUILD_DIR/src/app/velkor/velkor.exe" "$VELKOR_BUILD_DIR/bin/update.dll" "$app/"
 cp "$VELKOR_BUILD_DIR/tests/unit/core/fake_network/Network.dll" "$app/"
 
 # A first start on the restore page (start mode 3: no scan) shows the home

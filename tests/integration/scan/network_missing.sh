@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 
 [ -f "$program_dir/Network.dll" ] || { echo "FAIL no Network.dll beside $program_dir/velkorctl.exe"; exit 1; }
 mkdir "$work/app"
-cp "$program_dir/velkorctl.exe" "$program_dir/Network.dll" "$work/app/"
+cp "$program_dir/velkorctl.exe" "$program_dir/Network.dll" "$program_dir/update.dll" "$work/app/"
 rm "$work/app/Network.dll"
 
 status=0

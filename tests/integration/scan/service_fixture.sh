@@ -25,6 +25,11 @@
 #                                     (default: a temporary folder, removed on exit)
 #   VELKOR_SERVICE_PUBLIC_URL         the service's --public-url (default: none, so
 #                                     the download addresses point at the service)
+#   VELKOR_SERVICE_APP_DIR            the service's --app-dir (the self-update's
+#                                     VERSION and setup.exe; default: none)
+#   VELKOR_SERVICE_VERSION_KEY        the private key that signs the version file
+#                                     (default: VELKOR_SERVICE_KEYS/version-file.key;
+#                                     used only with VELKOR_SERVICE_APP_DIR)
 #
 # An exit trap stops the service; a script that has set its own EXIT trap before
 # starting the service calls velkor_service_stop from it.
@@ -133,6 +138,8 @@ velkor_service_start() {
     "$VELKOR_SERVICE_BINARY" serve --catalog "$catalog" --packages "$VELKOR_SAMPLE_CATALOG/packages" \
       --listen "$host:$port" --threads 4 ${VELKOR_SERVICE_PUBLIC_URL:+--public-url "$VELKOR_SERVICE_PUBLIC_URL"} \
       --scan-key "$VELKOR_SERVICE_KEYS/scan-answer.key" --driver-key "$VELKOR_SERVICE_KEYS/driver-answer.key" \
+      ${VELKOR_SERVICE_APP_DIR:+--app-dir "$VELKOR_SERVICE_APP_DIR" \
+        --version-key "${VELKOR_SERVICE_VERSION_KEY:-$VELKOR_SERVICE_KEYS/version-file.key}"} \
       </dev/null >"$VELKOR_SERVICE_WORK/serve.log" 2>&1 &
     VELKOR_SERVICE_PID=$!
     VELKOR_SERVICE_PORT="$port"

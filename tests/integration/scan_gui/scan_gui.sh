@@ -42,7 +42,7 @@ velkor_service_use
 
 app="$VELKOR_WINEPREFIX/drive_c/velkor-scan"
 mkdir -p "$app"
-cp "$build/src/app/velkor/velkor.exe" "$build/bin/Network.dll" "$app/"
+cp "$build/src/app/velkor/velkor.exe" "$build/bin/Network.dll" "$build/bin/update.dll" "$app/"
 
 admin_message="It is recommended to restart Velkor in administrator login. It will not provide complete functionality in standard user account."
 

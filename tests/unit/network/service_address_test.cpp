@@ -47,6 +47,28 @@ TEST(ParseServiceUrl, RefusesWhatIsNotAPlainServiceAddress) {
   }
 }
 
+TEST(ServiceAddress, WholeUrlsReadBackAsTheSameAddress) {
+  const struct {
+    const wchar_t* base;
+    const wchar_t* url;
+  } cases[] = {
+      {L"https://update.example/", L"https://update.example/v1/app/version"},
+      {L"http://127.0.0.1:8750/", L"http://127.0.0.1:8750/v1/app/version"},
+      {L"https://update.example:443/svc/", L"https://update.example/svc/v1/app/version"},
+      {L"http://[::1]:80/", L"http://[::1]/v1/app/version"},
+      {L"https://[::1]:8443/a/", L"https://[::1]:8443/a/v1/app/version"},
+  };
+  for (const auto& c : cases) {
+    const auto base = ParseServiceUrl(c.base);
+    ASSERT_TRUE(base.has_value()) << c.base;
+    EXPECT_EQ(ServiceUrl(*base, L"v1/app/version"), c.url);
+    const auto back = ParseServiceUrl(c.url);
+    ASSERT_TRUE(back.has_value()) << c.url;
+    EXPECT_EQ(back->host, base->host);
+    EXPECT_EQ(back->port, base->port);
+  }
+}
+
 TEST(ServiceAddress, FallbackKeepsSchemePortAndPath) {
   const auto primary = ParseServiceUrl(L"https://primary.example:8443/svc/");
   ASSERT_TRUE(primary.has_value());
