@@ -25,6 +25,8 @@ packages=(
   # the service's PostgreSQL store and its throw-away test server, nginx in front
   # with TLS, signing keys of the test builds and test certificates (openssl)
   libpq-dev postgresql nginx openssl
+  # the setup (makensis)
+  nsis
 )
 
 sudo=""
