@@ -44,7 +44,7 @@ computer="$(run "$build/src/app/velkorctl/velkorctl.exe" sysinfo --json | python
 
 app="$VELKOR_WINEPREFIX/drive_c/velkor-backup"
 mkdir -p "$app"
-cp "$build/src/app/velkor/velkor.exe" "$build/tests/unit/core/fake_network/Network.dll" "$app/"
+cp "$build/src/app/velkor/velkor.exe" "$build/tests/unit/core/fake_network/Network.dll" "$build/bin/update.dll" "$app/"
 
 run "$app/velkor.exe" 2 &
 pid=$!

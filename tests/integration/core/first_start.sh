@@ -107,11 +107,16 @@ done
 check "first window restored" "${state%% foreground*}" "visible=1 iconic=0"
 stop_velkor
 
+backup_question="Scanning is required for the backup. Please scan to get details of your devices. Click Yes to start scanning."
 # 3. Start modes: scan page 158, backup page 168, restore page 169; anything
 # else is no argument, which with "AutoScan" on is the scan page.
 for pair in 1:158 2:168 3:169 7:158 x:158 02:168; do
   start_velkor "${pair%%:*}"
   check "first page for '${pair%%:*}'" "$(first_page)" "${pair##*:}"
+  # The backup page, with no scan behind it, first offers one; declined here.
+  if [ "${pair##*:}" == "168" ]; then
+    probe answer-message Velkor "$backup_question" no 30000 >/dev/null || fail "no offer to scan on the backup page"
+  fi
   stop_velkor
 done
 

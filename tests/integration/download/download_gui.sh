@@ -82,7 +82,7 @@ offers="$(grep -v '^#' "$VELKOR_SOURCE_DIR/tools/sample_catalog/expected_offers.
 
 # 1. One row. Its Status cell is the Download link.
 probe list-click Velkor 1020 "$first" 1 >/dev/null
-log_has() { probe popup-list-rows Velkor 1033 2>/dev/null | grep -q "$1"; }
+log_has() { probe popup-list-rows Velkor 1033 2>/dev/null | grep "$1" >/dev/null; }
 wait_for 60 log_has $'\t[0-9.]* [KM]B  of [0-9.]* MB$' || fail "no progress line: $(probe popup-list-rows Velkor 1033)"
 probe popup-list-rows Velkor 1033 >"$work/log1.txt"
 date_re='^[A-Z][a-z]+ [0-9]{2}, [0-9]{4}   [0-9]{2}:[0-9]{2} [AP]M$'

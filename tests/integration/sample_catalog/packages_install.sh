@@ -42,7 +42,7 @@ PY
 done <"$work/devices.txt"
 for image in $(sort -u <<<"$images"); do
   "$run" reg query "HKLM\\System\\CurrentControlSet\\Services\\$image" /v ImagePath 2>/dev/null |
-    tr -d '\r' | grep -qi "drivers\\\\$image.sys" || {
+    tr -d '\r' | grep -i "drivers\\\\$image.sys" >/dev/null || {
     echo "FAIL no service $image with its image"; failures=$((failures + 1)); }
   [ -f "$VELKOR_WINEPREFIX/drive_c/windows/system32/drivers/$image.sys" ] || {
     echo "FAIL $image.sys not copied to system32\\drivers"; failures=$((failures + 1)); }
